@@ -1,0 +1,168 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The user-interface toolkit: the program's only way to the screen.
+//
+// Panels come from the resource file; the program holds panel handles
+// (> 0), control numbers (generated constants) and callbacks bound by name.
+// All calls run on the one user-interface thread. Values that the program
+// writes never raise an event; only real user input (or the test seam) does.
+#pragma once
+
+#include <cstdint>
+
+// ---------------------------------------------------------------- callbacks
+typedef int (*CtrlCallbackPtr)(int panel, int control, int event, void *callbackData, int eventData1,
+                               int eventData2);
+typedef int (*PanelCallbackPtr)(int panel, int event, void *callbackData, int eventData1, int eventData2);
+typedef void (*MenuCallbackPtr)(int menuBar, int menuItem, void *callbackData, int panel);
+
+// Callbacks are bound by the names that the resource file gives them. Register
+// every name before the first LoadPanel; a panel naming an unregistered
+// callback fails to load (UIE_UNKNOWN_CALLBACK). Returns 0 or a UIE_ code.
+int RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn);
+int RegisterPanelCallback(const char *name, PanelCallbackPtr fn);
+int RegisterMenuCallback(const char *name, MenuCallbackPtr fn);
+
+// ------------------------------------------------------------------- events
+enum {
+    EVENT_NONE = 0,
+    EVENT_COMMIT = 1,      // the user acted on a control
+    EVENT_VAL_CHANGED = 2, // a control's value changed by user input
+    EVENT_LEFT_CLICK = 3,  // left click on an LED or indicator
+    EVENT_GOT_FOCUS = 4,   // panel shown (first display) or activated
+    EVENT_CLOSE = 5,       // close box of a panel
+    EVENT_TIMER_TICK = 6   // tick of a timer control
+};
+
+// ------------------------------------------------------------ error results
+enum {
+    UIE_NO_ERROR = 0,
+    UIE_NOT_INITIALIZED = -1,      // InitUIRuntime not called
+    UIE_FILE_NOT_FOUND = -2,       // missing or unreadable resource file
+    UIE_NOT_RESOURCE_FILE = -3,    // the file is not a resource file
+    UIE_PANEL_NOT_FOUND = -4,      // no such panel in the file
+    UIE_UNKNOWN_CALLBACK = -5,     // a control, panel or menu names an unregistered callback
+    UIE_INVALID_PANEL = -6,        // not a loaded panel handle
+    UIE_INVALID_CONTROL = -7,      // no such control on the panel
+    UIE_INVALID_ATTRIBUTE = -8,    // attribute not valid for the control
+    UIE_INVALID_VALUE_TYPE = -9,   // value type does not fit the control
+    UIE_INVALID_MENU = -10,        // no such menu bar or menu item
+    UIE_PROGRAM_NOT_FOUND = -11,   // LaunchExecutable: no such program
+    UIE_LAUNCH_FAILED = -12,       // LaunchExecutable: program did not start
+    UIE_BUFFER_TOO_SMALL = -13     // a text did not fit (it was cut, terminated)
+};
+
+// -------------------------------------------------------------- attributes
+enum {
+    ATTR_DIMMED = 1,      // int 0/1
+    ATTR_VISIBLE = 2,     // int 0/1
+    ATTR_LABEL_TEXT = 3,  // text: caption of a button or control label
+    ATTR_MIN_VALUE = 4,   // numeric controls: double (int accepted)
+    ATTR_MAX_VALUE = 5,   // numeric controls: double (int accepted)
+    ATTR_PRECISION = 6,   // numeric controls: decimal places, int
+    ATTR_ACTIVE_MARK = 7, // command buttons: int 0/1, the run-button "active" mark
+    ATTR_TITLE = 8        // panels: title text
+};
+
+// ------------------------------------------------------------ special values
+enum { VAL_AUTO_CENTER = -2147483647 - 1 }; // SetPanelPos: centre on screen
+enum { VAL_DOUBLE = 4, VAL_INTEGER = 1 };   // data types for graph calls
+enum { VAL_MANUAL = 0, VAL_AUTOSCALE = 1, VAL_NO_CHANGE = 2 }; // axis scaling
+enum { VAL_VERTICAL_BAR = 1, VAL_THIN_LINE = 0 };                // plot styles
+enum { VAL_NO_POINT = 0, VAL_SOLID = 0 };                        // point and line styles
+enum { VAL_IMMEDIATE_DRAW = 1, VAL_DELAYED_DRAW = 0 };           // DeleteGraphPlot refresh
+enum { VAL_RED = 0xFF0000 };
+enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2 };
+enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
+enum { VAL_GENERIC_POPUP_BTN1 = 1, VAL_GENERIC_POPUP_BTN2 = 2, VAL_GENERIC_POPUP_BTN3 = 3 };
+enum { VAL_GENERIC_POPUP_NO_CTRL = 0 };
+enum { MAX_PATHNAME_LEN = 1024 };
+
+// ------------------------------------------------------------------ run-time
+// Initialise the toolkit with the argument vector; 1 on success, 0 on failure.
+int InitUIRuntime(int argc, char *argv[]);
+
+// -------------------------------------------------------------------- panels
+// Each call loads an independent copy. fileName is looked up as given, then
+// beside the executable, then in the installed data folder. Returns a panel
+// handle > 0 or a negative UIE_ code.
+int LoadPanel(int parentPanel, const char *fileName, int panelResourceId);
+int DisplayPanel(int panel); // show and activate
+int HidePanel(int panel);
+int DiscardPanel(int panel);
+int SetPanelPos(int panel, int top, int left); // VAL_AUTO_CENTER for either
+int SetPanelAttribute(int panel, int attribute, const char *value);
+int SetPanelAttribute(int panel, int attribute, int value);
+int GetPanelAttribute(int panel, int attribute, char *value, int valueSize);
+int GetPanelAttribute(int panel, int attribute, int *value);
+int GetPanelMenuBar(int panel); // menu bar handle > 0, or negative
+
+// ------------------------------------------------------------------ controls
+// Values convert to and from the control's own type (integer numerics round).
+// A change made here never raises an event.
+int SetCtrlVal(int panel, int control, int value);
+int SetCtrlVal(int panel, int control, int16_t value);
+int SetCtrlVal(int panel, int control, uint16_t value);
+int SetCtrlVal(int panel, int control, double value);
+int SetCtrlVal(int panel, int control, const char *value);
+int GetCtrlVal(int panel, int control, int *value);
+int GetCtrlVal(int panel, int control, int16_t *value);
+int GetCtrlVal(int panel, int control, uint16_t *value);
+int GetCtrlVal(int panel, int control, double *value);
+// Text read: writes at most valueSize bytes including the terminator.
+int GetCtrlVal(int panel, int control, char *value, int valueSize);
+template <int N> inline int GetCtrlVal(int panel, int control, char (&value)[N])
+{
+    return GetCtrlVal(panel, control, value, N);
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, int value);
+int SetCtrlAttribute(int panel, int control, int attribute, double value);
+int SetCtrlAttribute(int panel, int control, int attribute, const char *value);
+int GetCtrlAttribute(int panel, int control, int attribute, int *value);
+int GetCtrlAttribute(int panel, int control, int attribute, double *value);
+int GetCtrlAttribute(int panel, int control, int attribute, char *value, int valueSize);
+
+// -------------------------------------------------------------------- graphs
+// Strip chart: appends points to its one trace; the history is bounded.
+int PlotStripChart(int panel, int control, const void *array, int numberOfPoints, int startingIndex,
+                   int skipCount, int dataType);
+// Returns a plot handle > 0 or a negative UIE_ code.
+int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints,
+           int xDataType, int yDataType, int plotStyle, int pointStyle, int lineStyle,
+           int pointFrequency, int color);
+int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh); // -1: every plot
+int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double xmax,
+                 int yAxisScaling, double ymin, double ymax);
+
+// -------------------------------------------------------------------- popups
+int MessagePopup(const char *title, const char *message);
+int ConfirmPopup(const char *title, const char *message); // 1 yes, 0 no
+// Up to three buttons (NULL or "" for none); returns the chosen button number.
+// Enter chooses enterButton, Esc chooses escapeButton. The response field is
+// not offered when maxResponseLength is 0.
+int GenericMessagePopup(const char *title, const char *message, const char *button1Label,
+                        const char *button2Label, const char *button3Label, char *responseBuffer,
+                        int maxResponseLength, int buttonAlignment, int activeControl,
+                        int enterButton, int escapeButton);
+// Returns VAL_NO_FILE_SELECTED, VAL_EXISTING_FILE_SELECTED or VAL_NEW_FILE_SELECTED;
+// pathName receives at most pathNameSize bytes including the terminator.
+int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
+                    const char *fileTypeList, const char *title, int buttonLabel,
+                    int restrictDirectory, int restrictExtension, int allowCancel,
+                    int allowMakeDirectory, char *pathName, int pathNameSize);
+
+// ---------------------------------------------------------------------- loop
+int RunUserInterface(void);           // returns the code given to QuitUserInterface
+int QuitUserInterface(int returnCode);
+int ProcessSystemEvents(void);        // input, timers and drawing
+int ProcessDrawEvents(void);          // repaints only: no input callback, no timer tick
+int SuspendTimerCallbacks(void);
+int ResumeTimerCallbacks(void);
+int SetWaitCursor(int on);
+
+// -------------------------------------------------------------------- system
+// Starts program with the given arguments, never through a shell. A program
+// that cannot be found returns UIE_PROGRAM_NOT_FOUND and shows nothing.
+int LaunchExecutable(const char *program, const char *const arguments[], int argumentCount);
+int GetDir(char *directory, int directorySize); // current working directory
+int Delay(double seconds);
