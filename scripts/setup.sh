@@ -8,7 +8,7 @@ packages=(
   # build
   cmake ninja-build g++ pkg-config
   # toolkit: Qt 6 Widgets, UiTools, PrintSupport, and the plotting widget
-  qt6-base-dev qt6-tools-dev libqt6uitools6 libqcustomplot-dev libgl-dev
+  qt6-base-dev qt6-tools-dev libqt6uitools6 libqt6opengl6-dev libqcustomplot-dev libgl-dev
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless display, input and screenshots for the end-to-end tests
