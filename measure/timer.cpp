@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The measurement timer: the one place that takes readings. Other callbacks
+// only set the flags that each tick reads.
+#include "measure.h"
+
+#include "app.h"
+#include "kq3917e.h"
+#include "mainpanel.h"
+#include "userint.h"
+#include <uctpanels.h>
+
+// Follows the module's trigger levels between readings. Ranges stay as the
+// panel refresh set them; a failing query is not worth a popup every tick.
+static void refreshTriggerLevels(void)
+{
+    if (kq3917e_queryInputTriggering(instrSession, 1, &settings.in1Attenuation, &settings.in1Level,
+                                     &settings.commonInput) >= 0) {
+        SetCtrlVal(mainPanel, MAIN_TRIG_LEVEL_1, settings.in1Level);
+    }
+    if (kq3917e_queryInputTriggering(instrSession, 2, &settings.in2Attenuation, &settings.in2Level,
+                                     &settings.commonInput) >= 0) {
+        SetCtrlVal(mainPanel, MAIN_TRIG_LEVEL_2, settings.in2Level);
+    }
+}
+
+static void takeSingleReading(void)
+{
+    kq3917e_read(instrSession, &lastReading);
+    formatReading(lastReading);
+    refreshTriggerLevels();
+    singleReadingPending = 0;
+}
+
+static void fetchContinuousReading(void)
+{
+    if (kq3917e_fetch(instrSession, &lastReading) < 0) {
+        // The module dropped out of continuous triggering: fall back to
+        // single readings without a popup on every tick.
+        continuousMode = 0;
+        kq3917e_triggerContinuous(instrSession, 0);
+        markRunButtons(0);
+    }
+    formatReading(lastReading);
+    if (stripChartPanel != 0) {
+        PlotStripChart(stripChartPanel, STRIPCHART_CHART, &lastReading, 1, 0, 0, VAL_DOUBLE);
+    } else {
+        refreshTriggerLevels();
+    }
+}
+
+int TimerFunction(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
+{
+    (void)panel;
+    (void)control;
+    (void)callbackData;
+    (void)eventData1;
+    (void)eventData2;
+    if (event != EVENT_TIMER_TICK) {
+        return 0;
+    }
+    // One mode per tick, by priority: the calibration readings come first,
+    // then a pending single reading, the histogram acquisition, continuous
+    // fetching. With none active the tick makes no driver call.
+    if (singleReadingPending) {
+        takeSingleReading();
+    } else if (continuousMode) {
+        fetchContinuousReading();
+    }
+    return 0;
+}
+
+void registerMeasureCallbacks(void)
+{
+    RegisterCtrlCallback("TimerFunction", TimerFunction);
+}
