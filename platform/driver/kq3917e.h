@@ -11,15 +11,7 @@
 
 #include "visa.h"
 
-// Sizes of the texts that the driver writes; it never writes more.
-#define KQ3917E_MESSAGE_SIZE 256     // error messages
-#define KQ3917E_REVISION_SIZE 256    // each revision text
-#define KQ3917E_MODULE_DATA_SIZE 1024 // module data texts, terminator included
-
-// Command code of the firmware update mailbox.
-#define KQ3917E_CMD_UPDATE_FIRMWARE 0xF000
-// Module firmware error statuses: KQ3917E_FIRMWARE_ERROR_BASE + code.
-#define KQ3917E_FIRMWARE_ERROR_BASE ((ViStatus)(0xBFFC0800L - 0x100000000LL))
+#include "kq3917e_codes.h"
 
 // ---- session
 ViStatus kq3917e_simulate(ViInt16 enable);
@@ -45,8 +37,8 @@ ViStatus kq3917e_confInputConditioning(ViSession session, ViInt16 channel, ViInt
                                        ViUInt16 coupling, ViUInt16 filter, ViUInt16 commonInput);
 ViStatus kq3917e_queryInputConditioning(ViSession session, ViInt16 channel, ViInt16 *impedance,
                                         ViUInt16 *coupling, ViUInt16 *filter, ViUInt16 *commonInput);
-ViStatus kq3917e_confInputTriggering(ViSession session, ViInt16 channel, ViInt16 attenuation,
-                                     ViReal64 level, ViUInt16 commonInput);
+ViStatus kq3917e_confInputTriggering(ViSession session, ViInt16 channel, ViInt16 attenuation, ViReal64 level,
+                                     ViUInt16 commonInput);
 ViStatus kq3917e_queryInputTriggering(ViSession session, ViInt16 channel, ViInt16 *attenuation,
                                       ViReal64 *level, ViUInt16 *commonInput);
 ViStatus kq3917e_confInputSlopes(ViSession session, ViUInt16 in1Slope, ViUInt16 in2Slope);

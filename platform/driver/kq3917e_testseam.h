@@ -4,13 +4,15 @@
 #pragma once
 
 #include "kq3917e.h"
+#include "uctsim.h"
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-namespace drvtest {
+namespace drvtest
+{
 
 // One driver call as the program made it: the operation's full name
 // ("kq3917e_confInputConditioning") and its input arguments after the
@@ -46,5 +48,13 @@ void ResetDriver();
 // nothing in the simulation sleeps.
 void SetSimClock(std::function<double()> now);
 void SetSimSeed(std::uint64_t seed);
+
+// Forget the maker's library (or its absence) and look it up again on the
+// next call, as a fresh process would.
+void ReloadDriverLibrary();
+
+// The built-in driver's simulated module, for fault hooks and register access
+// (in16/out16) in tests.
+uctsim::Module &SimModule();
 
 } // namespace drvtest
