@@ -32,9 +32,10 @@ void closeLibrary(void *handle)
 #else
 // RTLD_LOCAL and lookups through the handle: the library's symbols never
 // interpose ours, nor ours its.
+const char *const kLibraryName = "libkq3917e.so";
 void *openLibrary()
 {
-    return dlopen("libkq3917e.so", RTLD_NOW | RTLD_LOCAL);
+    return dlopen(kLibraryName, RTLD_NOW | RTLD_LOCAL);
 }
 void *librarySymbol(void *handle, const char *name)
 {
@@ -180,7 +181,15 @@ ViStatus kq3917e_error_message(ViSession session, ViStatus status, ViChar messag
             if (message == nullptr) {
                 return KQ3917E_ERROR_NULL_POINTER;
             }
-            uctsim::statusMessage(status, message);
+            if (status == KQ3917E_ERROR_NOT_INSTALLED) {
+                std::snprintf(
+                    message, KQ3917E_MESSAGE_SIZE,
+                    "The module maker's driver library (%s) is not installed; only demonstration mode "
+                    "is available.",
+                    kLibraryName);
+            } else {
+                uctsim::statusMessage(status, message);
+            }
             return VI_SUCCESS;
         },
         status, message);

@@ -299,7 +299,8 @@ bool Module::needsTrigger(int channel) const
 double Module::duration() const
 {
     double period = 1.0 / kSignalFrequency;
-    double gate = std::ceil(s_.aperture * 1e-6 / period) * period;
+    // Whole signal periods; the tolerance keeps 100 µs at ten periods.
+    double gate = std::ceil(s_.aperture * 1e-6 / period - 1e-9) * period;
     bool averaged = s_.averaging != 0 || s_.function == 11;
     return averaged ? gate * kAveragedMeasurements : gate;
 }
