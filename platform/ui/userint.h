@@ -36,19 +36,20 @@ enum {
 // ------------------------------------------------------------ error results
 enum {
     UIE_NO_ERROR = 0,
-    UIE_NOT_INITIALIZED = -1,      // InitUIRuntime not called
-    UIE_FILE_NOT_FOUND = -2,       // missing or unreadable resource file
-    UIE_NOT_RESOURCE_FILE = -3,    // the file is not a resource file
-    UIE_PANEL_NOT_FOUND = -4,      // no such panel in the file
-    UIE_UNKNOWN_CALLBACK = -5,     // a control, panel or menu names an unregistered callback
-    UIE_INVALID_PANEL = -6,        // not a loaded panel handle
-    UIE_INVALID_CONTROL = -7,      // no such control on the panel
-    UIE_INVALID_ATTRIBUTE = -8,    // attribute not valid for the control
-    UIE_INVALID_VALUE_TYPE = -9,   // value type does not fit the control
-    UIE_INVALID_MENU = -10,        // no such menu bar or menu item
-    UIE_PROGRAM_NOT_FOUND = -11,   // LaunchExecutable: no such program
-    UIE_LAUNCH_FAILED = -12,       // LaunchExecutable: program did not start
-    UIE_BUFFER_TOO_SMALL = -13     // a text did not fit (it was cut, terminated)
+    UIE_NOT_INITIALIZED = -1,    // InitUIRuntime not called
+    UIE_FILE_NOT_FOUND = -2,     // missing or unreadable resource file
+    UIE_NOT_RESOURCE_FILE = -3,  // the file is not a resource file
+    UIE_PANEL_NOT_FOUND = -4,    // no such panel in the file
+    UIE_UNKNOWN_CALLBACK = -5,   // a control, panel or menu names an unregistered callback
+    UIE_INVALID_PANEL = -6,      // not a loaded panel handle
+    UIE_INVALID_CONTROL = -7,    // no such control on the panel
+    UIE_INVALID_ATTRIBUTE = -8,  // attribute not valid for the control
+    UIE_INVALID_VALUE_TYPE = -9, // value type does not fit the control
+    UIE_INVALID_MENU = -10,      // no such menu bar or menu item
+    UIE_PROGRAM_NOT_FOUND = -11, // LaunchExecutable: no such program
+    UIE_LAUNCH_FAILED = -12,     // LaunchExecutable: program did not start
+    UIE_BUFFER_TOO_SMALL = -13,  // a text did not fit (it was cut, terminated)
+    UIE_INVALID_VALUE = -14      // a value the control cannot take (unknown ring code or plot, bad range)
 };
 
 // -------------------------------------------------------------- attributes
@@ -64,12 +65,12 @@ enum {
 };
 
 // ------------------------------------------------------------ special values
-enum { VAL_AUTO_CENTER = -2147483647 - 1 }; // SetPanelPos: centre on screen
-enum { VAL_DOUBLE = 4, VAL_INTEGER = 1 };   // data types for graph calls
+enum { VAL_AUTO_CENTER = -2147483647 - 1 };                    // SetPanelPos: centre on screen
+enum { VAL_DOUBLE = 4, VAL_INTEGER = 1 };                      // data types for graph calls
 enum { VAL_MANUAL = 0, VAL_AUTOSCALE = 1, VAL_NO_CHANGE = 2 }; // axis scaling
-enum { VAL_VERTICAL_BAR = 1, VAL_THIN_LINE = 0 };                // plot styles
-enum { VAL_NO_POINT = 0, VAL_SOLID = 0 };                        // point and line styles
-enum { VAL_IMMEDIATE_DRAW = 1, VAL_DELAYED_DRAW = 0 };           // DeleteGraphPlot refresh
+enum { VAL_VERTICAL_BAR = 1, VAL_THIN_LINE = 0 };              // plot styles
+enum { VAL_NO_POINT = 0, VAL_SOLID = 0 };                      // point and line styles
+enum { VAL_IMMEDIATE_DRAW = 1, VAL_DELAYED_DRAW = 0 };         // DeleteGraphPlot refresh
 enum { VAL_RED = 0xFF0000 };
 enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
@@ -127,12 +128,11 @@ int GetCtrlAttribute(int panel, int control, int attribute, char *value, int val
 int PlotStripChart(int panel, int control, const void *array, int numberOfPoints, int startingIndex,
                    int skipCount, int dataType);
 // Returns a plot handle > 0 or a negative UIE_ code.
-int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints,
-           int xDataType, int yDataType, int plotStyle, int pointStyle, int lineStyle,
-           int pointFrequency, int color);
+int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints, int xDataType,
+           int yDataType, int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh); // -1: every plot
-int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double xmax,
-                 int yAxisScaling, double ymin, double ymax);
+int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double xmax, int yAxisScaling,
+                 double ymin, double ymax);
 
 // -------------------------------------------------------------------- popups
 int MessagePopup(const char *title, const char *message);
@@ -142,20 +142,19 @@ int ConfirmPopup(const char *title, const char *message); // 1 yes, 0 no
 // not offered when maxResponseLength is 0.
 int GenericMessagePopup(const char *title, const char *message, const char *button1Label,
                         const char *button2Label, const char *button3Label, char *responseBuffer,
-                        int maxResponseLength, int buttonAlignment, int activeControl,
-                        int enterButton, int escapeButton);
+                        int maxResponseLength, int buttonAlignment, int activeControl, int enterButton,
+                        int escapeButton);
 // Returns VAL_NO_FILE_SELECTED, VAL_EXISTING_FILE_SELECTED or VAL_NEW_FILE_SELECTED;
 // pathName receives at most pathNameSize bytes including the terminator.
-int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec,
-                    const char *fileTypeList, const char *title, int buttonLabel,
-                    int restrictDirectory, int restrictExtension, int allowCancel,
-                    int allowMakeDirectory, char *pathName, int pathNameSize);
+int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *fileTypeList,
+                    const char *title, int buttonLabel, int restrictDirectory, int restrictExtension,
+                    int allowCancel, int allowMakeDirectory, char *pathName, int pathNameSize);
 
 // ---------------------------------------------------------------------- loop
-int RunUserInterface(void);           // returns the code given to QuitUserInterface
+int RunUserInterface(void); // returns the code given to QuitUserInterface
 int QuitUserInterface(int returnCode);
-int ProcessSystemEvents(void);        // input, timers and drawing
-int ProcessDrawEvents(void);          // repaints only: no input callback, no timer tick
+int ProcessSystemEvents(void); // input, timers and drawing
+int ProcessDrawEvents(void);   // repaints only: no input callback, no timer tick
 int SuspendTimerCallbacks(void);
 int ResumeTimerCallbacks(void);
 int SetWaitCursor(int on);

@@ -10,7 +10,8 @@
 
 class QWidget;
 
-namespace uitest {
+namespace uitest
+{
 
 // Switch the seam on (scripted popups, file dialogs, launch recorder, clock)
 // and clear everything it recorded. Deactivate() restores production.

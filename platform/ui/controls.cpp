@@ -1,0 +1,470 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Control values, attributes and graphs. Nothing here raises an event: every
+// change is made with the control's signals blocked.
+#include "layer.h"
+#include "widgets.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <cmath>
+#include <limits>
+
+using namespace uct::ui;
+using uir::Kind;
+
+namespace
+{
+
+const char markProperty[] = "activeMark";
+const char markLampName[] = "uctActiveMark";
+
+int setNumber(ControlRec &c, double v)
+{
+    QWidget *w = c.widget;
+    const QSignalBlocker block(w);
+    if (auto *button = qobject_cast<QAbstractButton *>(w); button && c.def->kind == Kind::Toggle) {
+        button->setChecked(v != 0);
+    } else if (auto *led = dynamic_cast<Led *>(w)) {
+        led->setOn(v != 0);
+    } else if (auto *ring = qobject_cast<QComboBox *>(w)) {
+        auto it = std::find(c.codes.begin(), c.codes.end(), v);
+        if (it == c.codes.end())
+            return UIE_INVALID_VALUE;
+        ring->setCurrentIndex(int(it - c.codes.begin()));
+    } else if (!std::isfinite(v) && (c.def->kind == Kind::Numeric || c.def->kind == Kind::NumericIndicator)) {
+        return UIE_INVALID_VALUE;
+    } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
+        spin->setValue(int(std::lround(std::clamp(v, double(spin->minimum()), double(spin->maximum())))));
+    } else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w)) {
+        dspin->setValue(v);
+    } else if (auto *bar = qobject_cast<QProgressBar *>(w)) {
+        bar->setValue(int(std::lround(std::clamp(v, double(bar->minimum()), double(bar->maximum())))));
+    } else {
+        return UIE_INVALID_VALUE_TYPE;
+    }
+    return UIE_NO_ERROR;
+}
+
+int getNumber(const ControlRec &c, double *v)
+{
+    QWidget *w = c.widget;
+    if (auto *button = qobject_cast<QAbstractButton *>(w); button && c.def->kind == Kind::Toggle)
+        *v = button->isChecked() ? 1 : 0;
+    else if (auto *led = dynamic_cast<Led *>(w))
+        *v = led->isOn() ? 1 : 0;
+    else if (auto *ring = qobject_cast<QComboBox *>(w)) {
+        if (ring->currentIndex() < 0 || size_t(ring->currentIndex()) >= c.codes.size())
+            return UIE_INVALID_VALUE;
+        *v = c.codes[size_t(ring->currentIndex())];
+    } else if (auto *spin = qobject_cast<QSpinBox *>(w))
+        *v = spin->value();
+    else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w))
+        *v = dspin->value();
+    else if (auto *bar = qobject_cast<QProgressBar *>(w))
+        *v = bar->value();
+    else
+        return UIE_INVALID_VALUE_TYPE;
+    return UIE_NO_ERROR;
+}
+
+template <typename T> int setNumeric(int panel, int control, T value)
+{
+    int error = 0;
+    ControlRec *c = findControl(panel, control, &error);
+    return c ? setNumber(*c, double(value)) : error;
+}
+
+template <typename T> int getInteger(int panel, int control, T *value)
+{
+    double v = 0;
+    if (const int error = GetCtrlVal(panel, control, &v); error != UIE_NO_ERROR)
+        return error;
+    if (!value)
+        return UIE_INVALID_VALUE_TYPE;
+    const double r = std::round(v);
+    if (!(r >= double(std::numeric_limits<T>::min()) && r <= double(std::numeric_limits<T>::max())))
+        return UIE_INVALID_VALUE_TYPE;
+    *value = T(r);
+    return UIE_NO_ERROR;
+}
+
+// The run-button mark: a lamp strip along the bottom of the button, lit
+// green when marked, dark otherwise.
+void setMark(QAbstractButton *button, bool on)
+{
+    button->setProperty(markProperty, on);
+    auto *lamp = button->findChild<QWidget *>(markLampName, Qt::FindDirectChildrenOnly);
+    if (!lamp) {
+        lamp = new QWidget(button);
+        lamp->setObjectName(markLampName);
+        lamp->setAttribute(Qt::WA_TransparentForMouseEvents);
+        lamp->setAttribute(Qt::WA_StyledBackground);
+    }
+    const int width = std::max(8, button->width() * 3 / 5);
+    lamp->setGeometry((button->width() - width) / 2, button->height() - 8, width, 4);
+    lamp->setStyleSheet(on ? QStringLiteral("background-color: #30ff50; border-radius: 2px;")
+                           : QStringLiteral("background-color: #2a3a2a; border-radius: 2px;"));
+    lamp->show();
+}
+
+QLabel *labelOf(QWidget *w)
+{
+    for (QLabel *label : w->window()->findChildren<QLabel *>())
+        if (label->buddy() == w)
+            return label;
+    return nullptr;
+}
+
+int setNumericAttribute(ControlRec &c, int attribute, double v)
+{
+    QWidget *w = c.widget;
+    const QSignalBlocker block(w);
+    auto *spin = qobject_cast<QSpinBox *>(w);
+    auto *dspin = qobject_cast<QDoubleSpinBox *>(w);
+    auto *bar = qobject_cast<QProgressBar *>(w);
+    const int rounded = int(std::lround(std::clamp(v, -2147483647.0, 2147483647.0)));
+    switch (attribute) {
+    case ATTR_DIMMED:
+        w->setEnabled(v == 0);
+        return UIE_NO_ERROR;
+    case ATTR_VISIBLE:
+        if (c.def->kind != Kind::Timer)
+            w->setVisible(v != 0);
+        return UIE_NO_ERROR;
+    case ATTR_MIN_VALUE:
+    case ATTR_MAX_VALUE: {
+        // Qt keeps min <= max and clamps the value into the new range.
+        const bool min = attribute == ATTR_MIN_VALUE;
+        if (!std::isfinite(v))
+            return UIE_INVALID_VALUE;
+        if (spin)
+            min ? spin->setMinimum(rounded) : spin->setMaximum(rounded);
+        else if (dspin)
+            min ? dspin->setMinimum(v) : dspin->setMaximum(v);
+        else if (bar)
+            min ? bar->setMinimum(rounded) : bar->setMaximum(rounded);
+        else
+            return UIE_INVALID_ATTRIBUTE;
+        return UIE_NO_ERROR;
+    }
+    case ATTR_PRECISION:
+        if (dspin && rounded >= 0 && rounded <= 15)
+            dspin->setDecimals(rounded);
+        else if (!(spin && rounded == 0))
+            return dspin || spin ? UIE_INVALID_VALUE : UIE_INVALID_ATTRIBUTE;
+        return UIE_NO_ERROR;
+    case ATTR_ACTIVE_MARK:
+        if (c.def->kind != Kind::Command)
+            return UIE_INVALID_ATTRIBUTE;
+        setMark(static_cast<QAbstractButton *>(w), v != 0);
+        return UIE_NO_ERROR;
+    case ATTR_LABEL_TEXT:
+        return UIE_INVALID_VALUE_TYPE;
+    default:
+        return UIE_INVALID_ATTRIBUTE;
+    }
+}
+
+int getNumericAttribute(const ControlRec &c, int attribute, double *v)
+{
+    QWidget *w = c.widget;
+    auto *spin = qobject_cast<QSpinBox *>(w);
+    auto *dspin = qobject_cast<QDoubleSpinBox *>(w);
+    auto *bar = qobject_cast<QProgressBar *>(w);
+    switch (attribute) {
+    case ATTR_DIMMED:
+        *v = w->isEnabled() ? 0 : 1;
+        return UIE_NO_ERROR;
+    case ATTR_VISIBLE:
+        *v = w->isHidden() ? 0 : 1;
+        return UIE_NO_ERROR;
+    case ATTR_MIN_VALUE:
+        if (!spin && !dspin && !bar)
+            return UIE_INVALID_ATTRIBUTE;
+        *v = spin ? spin->minimum() : dspin ? dspin->minimum() : bar->minimum();
+        return UIE_NO_ERROR;
+    case ATTR_MAX_VALUE:
+        if (!spin && !dspin && !bar)
+            return UIE_INVALID_ATTRIBUTE;
+        *v = spin ? spin->maximum() : dspin ? dspin->maximum() : bar->maximum();
+        return UIE_NO_ERROR;
+    case ATTR_PRECISION:
+        if (!spin && !dspin)
+            return UIE_INVALID_ATTRIBUTE;
+        *v = dspin ? dspin->decimals() : 0;
+        return UIE_NO_ERROR;
+    case ATTR_ACTIVE_MARK:
+        if (c.def->kind != Kind::Command)
+            return UIE_INVALID_ATTRIBUTE;
+        *v = w->property(markProperty).toBool() ? 1 : 0;
+        return UIE_NO_ERROR;
+    case ATTR_LABEL_TEXT:
+        return UIE_INVALID_VALUE_TYPE;
+    default:
+        return UIE_INVALID_ATTRIBUTE;
+    }
+}
+
+// The caption of a button or LED, else the text of the label whose buddy the
+// control is.
+QWidget *captionOf(QWidget *w)
+{
+    if (qobject_cast<QAbstractButton *>(w) || dynamic_cast<Led *>(w))
+        return w;
+    return labelOf(w);
+}
+
+PlotArea *plotOf(int panel, int control, int *error, bool strip)
+{
+    ControlRec *c = findControl(panel, control, error);
+    if (!c)
+        return nullptr;
+    auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
+    if (!plot || plot->isStrip() != strip) {
+        *error = UIE_INVALID_CONTROL;
+        return nullptr;
+    }
+    return plot;
+}
+
+std::optional<QVector<double>> readArray(const void *array, int first, int count, int step, int dataType)
+{
+    if ((dataType != VAL_DOUBLE && dataType != VAL_INTEGER) || (count > 0 && !array) || count < 0 ||
+        first < 0)
+        return std::nullopt;
+    QVector<double> values;
+    values.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        const size_t index = size_t(first) + size_t(i) * size_t(step);
+        values.push_back(dataType == VAL_DOUBLE ? static_cast<const double *>(array)[index]
+                                                : static_cast<const int *>(array)[index]);
+    }
+    return values;
+}
+
+} // namespace
+
+int SetCtrlVal(int panel, int control, int value)
+{
+    return setNumeric(panel, control, value);
+}
+int SetCtrlVal(int panel, int control, int16_t value)
+{
+    return setNumeric(panel, control, value);
+}
+int SetCtrlVal(int panel, int control, uint16_t value)
+{
+    return setNumeric(panel, control, value);
+}
+int SetCtrlVal(int panel, int control, double value)
+{
+    return setNumeric(panel, control, value);
+}
+
+int SetCtrlVal(int panel, int control, const char *value)
+{
+    int error = 0;
+    ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    const QSignalBlocker block(c->widget);
+    if (auto *edit = qobject_cast<QLineEdit *>(c->widget))
+        edit->setText(fromUser(value));
+    else if (auto *label = qobject_cast<QLabel *>(c->widget); label && c->def->kind == Kind::TextIndicator)
+        label->setText(fromUser(value));
+    else
+        return UIE_INVALID_VALUE_TYPE;
+    return UIE_NO_ERROR;
+}
+
+int GetCtrlVal(int panel, int control, int *value)
+{
+    return getInteger(panel, control, value);
+}
+int GetCtrlVal(int panel, int control, int16_t *value)
+{
+    return getInteger(panel, control, value);
+}
+int GetCtrlVal(int panel, int control, uint16_t *value)
+{
+    return getInteger(panel, control, value);
+}
+
+int GetCtrlVal(int panel, int control, double *value)
+{
+    int error = 0;
+    const ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    double v = 0;
+    if (const int got = getNumber(*c, &v); got != UIE_NO_ERROR)
+        return got;
+    if (!value)
+        return UIE_INVALID_VALUE_TYPE;
+    *value = v;
+    return UIE_NO_ERROR;
+}
+
+int GetCtrlVal(int panel, int control, char *value, int valueSize)
+{
+    int error = 0;
+    const ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    if (auto *edit = qobject_cast<QLineEdit *>(c->widget))
+        return copyText(edit->text(), value, valueSize);
+    if (auto *label = qobject_cast<QLabel *>(c->widget); label && c->def->kind == Kind::TextIndicator)
+        return copyText(label->text(), value, valueSize);
+    return UIE_INVALID_VALUE_TYPE;
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, int value)
+{
+    return SetCtrlAttribute(panel, control, attribute, double(value));
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, double value)
+{
+    int error = 0;
+    ControlRec *c = findControl(panel, control, &error);
+    return c ? setNumericAttribute(*c, attribute, value) : error;
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
+{
+    int error = 0;
+    ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    if (attribute != ATTR_LABEL_TEXT)
+        return attribute >= ATTR_DIMMED && attribute <= ATTR_ACTIVE_MARK ? UIE_INVALID_VALUE_TYPE
+                                                                         : UIE_INVALID_ATTRIBUTE;
+    QWidget *caption = captionOf(c->widget);
+    if (!caption)
+        return UIE_INVALID_ATTRIBUTE;
+    if (auto *button = qobject_cast<QAbstractButton *>(caption))
+        button->setText(fromUser(value));
+    else
+        static_cast<QLabel *>(caption)->setText(fromUser(value));
+    return UIE_NO_ERROR;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, int *value)
+{
+    double v = 0;
+    if (const int error = GetCtrlAttribute(panel, control, attribute, &v); error != UIE_NO_ERROR)
+        return error;
+    if (!value)
+        return UIE_INVALID_VALUE_TYPE;
+    *value = int(std::lround(std::clamp(v, -2147483647.0, 2147483647.0)));
+    return UIE_NO_ERROR;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, double *value)
+{
+    int error = 0;
+    const ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    double v = 0;
+    if (const int got = getNumericAttribute(*c, attribute, &v); got != UIE_NO_ERROR)
+        return got;
+    if (!value)
+        return UIE_INVALID_VALUE_TYPE;
+    *value = v;
+    return UIE_NO_ERROR;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, char *value, int valueSize)
+{
+    int error = 0;
+    const ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    if (attribute != ATTR_LABEL_TEXT)
+        return UIE_INVALID_ATTRIBUTE;
+    QWidget *caption = captionOf(c->widget);
+    if (!caption)
+        return UIE_INVALID_ATTRIBUTE;
+    if (auto *button = qobject_cast<QAbstractButton *>(caption))
+        return copyText(button->text(), value, valueSize);
+    return copyText(static_cast<QLabel *>(caption)->text(), value, valueSize);
+}
+
+int PlotStripChart(int panel, int control, const void *array, int numberOfPoints, int startingIndex,
+                   int skipCount, int dataType)
+{
+    int error = 0;
+    PlotArea *plot = plotOf(panel, control, &error, true);
+    if (!plot)
+        return error;
+    if (skipCount < 0)
+        return UIE_INVALID_VALUE;
+    const std::optional<QVector<double>> values =
+        readArray(array, startingIndex, numberOfPoints, skipCount + 1, dataType);
+    if (!values)
+        return UIE_INVALID_VALUE_TYPE;
+    plot->appendStrip(*values);
+    plot->redraw(false);
+    return UIE_NO_ERROR;
+}
+
+int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints, int xDataType,
+           int yDataType, int plotStyle, int /*pointStyle*/, int /*lineStyle*/, int /*pointFrequency*/,
+           int color)
+{
+    int error = 0;
+    PlotArea *plot = plotOf(panel, control, &error, false);
+    if (!plot)
+        return error;
+    const auto x = readArray(xArray, 0, numberOfPoints, 1, xDataType);
+    const auto y = readArray(yArray, 0, numberOfPoints, 1, yDataType);
+    if (!x || !y)
+        return UIE_INVALID_VALUE_TYPE;
+    const int handle = plot->addPlot(*x, *y, plotStyle == VAL_VERTICAL_BAR, QColor::fromRgb(QRgb(color)));
+    plot->redraw(false);
+    return handle;
+}
+
+int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh)
+{
+    int error = 0;
+    ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
+    if (!plot)
+        return UIE_INVALID_CONTROL;
+    if (!plot->deletePlot(plotHandle))
+        return UIE_INVALID_VALUE;
+    plot->redraw(refresh == VAL_IMMEDIATE_DRAW);
+    return UIE_NO_ERROR;
+}
+
+int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double xmax, int yAxisScaling,
+                 double ymin, double ymax)
+{
+    int error = 0;
+    ControlRec *c = findControl(panel, control, &error);
+    if (!c)
+        return error;
+    auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
+    if (!plot)
+        return UIE_INVALID_CONTROL;
+    auto valid = [](int scaling, double min, double max) {
+        return scaling == VAL_AUTOSCALE || scaling == VAL_NO_CHANGE ||
+               (scaling == VAL_MANUAL && std::isfinite(min) && std::isfinite(max) && min < max);
+    };
+    if (!valid(xAxisScaling, xmin, xmax) || !valid(yAxisScaling, ymin, ymax))
+        return UIE_INVALID_VALUE;
+    plot->setAxisScaling(plot->xAxis, xAxisScaling, xmin, xmax);
+    plot->setAxisScaling(plot->yAxis, yAxisScaling, ymin, ymax);
+    plot->redraw(false);
+    return UIE_NO_ERROR;
+}

@@ -1,0 +1,407 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "uirmodel.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <algorithm>
+
+namespace uir
+{
+namespace
+{
+
+// A small element tree: Designer forms carry text only in leaf elements.
+struct Node {
+    QString name;
+    QXmlStreamAttributes attributes;
+    QString text;
+    std::vector<Node> children;
+
+    QString attribute(const char *key) const { return attributes.value(QLatin1String(key)).toString(); }
+    const Node *child(const char *tag) const
+    {
+        for (const Node &c : children)
+            if (c.name == QLatin1String(tag))
+                return &c;
+        return nullptr;
+    }
+};
+
+bool readTree(QXmlStreamReader &xml, Node &root)
+{
+    std::vector<Node *> open;
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            if (open.empty()) {
+                root.name = xml.name().toString();
+                root.attributes = xml.attributes();
+                open.push_back(&root);
+            } else {
+                Node &n = open.back()->children.emplace_back();
+                n.name = xml.name().toString();
+                n.attributes = xml.attributes();
+                open.push_back(&n);
+            }
+            break;
+        case QXmlStreamReader::EndElement:
+            open.pop_back();
+            break;
+        case QXmlStreamReader::Characters:
+            if (!open.empty())
+                open.back()->text += xml.text();
+            break;
+        default:
+            break;
+        }
+    }
+    return !xml.hasError() && !root.name.isEmpty();
+}
+
+void writeTree(QXmlStreamWriter &out, const Node &n)
+{
+    out.writeStartElement(n.name);
+    out.writeAttributes(n.attributes);
+    if (n.children.empty())
+        out.writeCharacters(n.text);
+    for (const Node &c : n.children)
+        writeTree(out, c);
+    out.writeEndElement();
+}
+
+// The value of <property name="key"> directly on a widget or action, as text.
+std::optional<QString> property(const Node &element, const char *key)
+{
+    for (const Node &p : element.children) {
+        if (p.name != QLatin1String("property") || p.attribute("name") != QLatin1String(key))
+            continue;
+        if (p.children.empty())
+            return QString();
+        return p.children.front().text.trimmed();
+    }
+    return std::nullopt;
+}
+
+bool isTrue(const Node &element, const char *key)
+{
+    return property(element, key).value_or(QString()) == QLatin1String("true");
+}
+
+std::optional<Kind> kindOf(const Node &w)
+{
+    const QString cls = w.attribute("class");
+    static const QHash<QString, Kind> plain = {
+        {QStringLiteral("QCheckBox"), Kind::Toggle},
+        {QStringLiteral("QRadioButton"), Kind::Toggle},
+        {QStringLiteral("QComboBox"), Kind::Ring},
+        {QStringLiteral("QLabel"), Kind::TextIndicator},
+        {QStringLiteral("QProgressBar"), Kind::NumericIndicator},
+        {QStringLiteral("Led"), Kind::Led},
+        {QStringLiteral("Graph"), Kind::Graph},
+        {QStringLiteral("StripChart"), Kind::StripChart},
+        {QStringLiteral("Timer"), Kind::Timer},
+    };
+    if (auto it = plain.find(cls); it != plain.end())
+        return *it;
+    if (cls == QLatin1String("QPushButton") || cls == QLatin1String("QToolButton"))
+        return isTrue(w, "checkable") ? Kind::Toggle : Kind::Command;
+    if (cls == QLatin1String("QSpinBox") || cls == QLatin1String("QDoubleSpinBox"))
+        return isTrue(w, "readOnly") ? Kind::NumericIndicator : Kind::Numeric;
+    if (cls == QLatin1String("QLineEdit"))
+        return isTrue(w, "readOnly") ? Kind::TextIndicator : Kind::Text;
+    return std::nullopt;
+}
+
+bool isIdentifier(const QString &name)
+{
+    static const QRegularExpression re(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    return re.match(name).hasMatch();
+}
+
+class Builder
+{
+  public:
+    explicit Builder(QString *why) : why_(why) {}
+
+    std::optional<Model> build(const Node &ui)
+    {
+        const Node *tabs = ui.child("widget");
+        if (ui.name != QLatin1String("ui") || !tabs ||
+            tabs->attribute("class") != QLatin1String("QTabWidget")) {
+            fail(QStringLiteral("not a Designer form whose top widget is a QTabWidget of panels"));
+            return std::nullopt;
+        }
+        collectActions(ui);
+        customWidgets_ = ui.child("customwidgets");
+
+        Model model;
+        for (const Node &page : tabs->children) {
+            if (page.name != QLatin1String("widget"))
+                continue;
+            Panel &panel = model.panels.emplace_back();
+            panel.number = int(model.panels.size());
+            if (!buildPanel(page, panel))
+                return std::nullopt;
+        }
+        if (model.panels.empty()) {
+            fail(QStringLiteral("the file holds no panel"));
+            return std::nullopt;
+        }
+        return model;
+    }
+
+  private:
+    bool fail(const QString &text)
+    {
+        if (why_)
+            *why_ = text;
+        return false;
+    }
+
+    bool claim(const QString &name)
+    {
+        if (!isIdentifier(name))
+            return fail(QStringLiteral("\"%1\" is not a valid constant name").arg(name));
+        if (names_.contains(name))
+            return fail(QStringLiteral("the name %1 is used twice").arg(name));
+        names_.insert(name);
+        return true;
+    }
+
+    void collectActions(const Node &n)
+    {
+        for (const Node &c : n.children) {
+            if (c.name == QLatin1String("action"))
+                actions_.insert(c.attribute("name"), &c);
+            collectActions(c);
+        }
+    }
+
+    bool buildPanel(const Node &page, Panel &panel)
+    {
+        panel.name = page.attribute("name");
+        if (!claim(panel.name))
+            return false;
+        panel.callback = property(page, "callback").value_or(QString());
+        panel.closeControl = property(page, "closeControl").value_or(QString());
+        panel.title = property(page, "panelTitle").value_or(QString());
+        if (panel.title.isEmpty()) {
+            for (const Node &a : page.children)
+                if (a.name == QLatin1String("attribute") && a.attribute("name") == QLatin1String("title") &&
+                    !a.children.empty())
+                    panel.title = a.children.front().text;
+        }
+        if (const Node *geometry = findProperty(page, "geometry"); geometry && geometry->child("rect")) {
+            const Node &r = *geometry->child("rect");
+            auto field = [&r](const char *tag) { return r.child(tag) ? r.child(tag)->text.toInt() : 0; };
+            panel.size = QSize(field("width"), field("height"));
+        }
+
+        Node copy = page;
+        referenced_.clear();
+        if (!walk(copy, panel))
+            return false;
+        if (!panel.closeControl.isEmpty() && !panel.control(panel.closeControl))
+            return fail(QStringLiteral("panel %1: closeControl %2 is not one of its controls")
+                            .arg(panel.name, panel.closeControl));
+        // The loader creates actions before the widgets that add them: put every
+        // action this page's menus use at the top of the page.
+        std::vector<Node> pageActions;
+        for (const QString &name : referenced_)
+            pageActions.push_back(*actions_.value(name));
+        copy.children.insert(copy.children.begin(), pageActions.begin(), pageActions.end());
+        panel.form = formOf(copy, panel.name);
+        return true;
+    }
+
+    static const Node *findProperty(const Node &element, const char *key)
+    {
+        for (const Node &p : element.children)
+            if (p.name == QLatin1String("property") && p.attribute("name") == QLatin1String(key))
+                return &p;
+        return nullptr;
+    }
+
+    // Numbers the controls and menus below a page in document order; drops the
+    // page's own action declarations (they are re-added at the top).
+    bool walk(Node &n, Panel &panel)
+    {
+        std::erase_if(n.children, [](const Node &c) { return c.name == QLatin1String("action"); });
+        for (Node &c : n.children) {
+            if (c.name != QLatin1String("widget")) {
+                if (!walk(c, panel))
+                    return false;
+                continue;
+            }
+            const QString cls = c.attribute("class");
+            const QString name = c.attribute("name");
+            if (cls == QLatin1String("QMenuBar")) {
+                if (!menuBar(c, panel))
+                    return false;
+                continue;
+            }
+            if (name.startsWith(panel.name + QLatin1Char('_'))) {
+                const std::optional<Kind> kind = kindOf(c);
+                if (!kind)
+                    return fail(QStringLiteral("%1: class %2 is not a control kind").arg(name, cls));
+                if (!claim(name))
+                    return false;
+                Control &control = panel.controls.emplace_back();
+                control.name = name;
+                control.number = int(panel.controls.size()) + 1;
+                control.kind = *kind;
+                control.widgetClass = cls;
+                control.callback = property(c, "callback").value_or(QString());
+            }
+            if (!walk(c, panel))
+                return false;
+        }
+        return true;
+    }
+
+    bool menuBar(const Node &bar, Panel &panel)
+    {
+        MenuBar &menu = panel.menuBars.emplace_back();
+        menu.name = bar.attribute("name");
+        if (!claim(menu.name))
+            return false;
+        menu.number = ++menuBarCount_;
+        const QString fallback = property(bar, "callback").value_or(QString());
+        return menuItems(bar, menu, fallback);
+    }
+
+    bool menuItems(const Node &n, MenuBar &menu, const QString &fallback)
+    {
+        for (const Node &c : n.children) {
+            if (c.name == QLatin1String("addaction")) {
+                const QString name = c.attribute("name");
+                const Node *action = actions_.value(name);
+                if (!action)
+                    continue; // a submenu or a separator
+                if (std::find(referenced_.begin(), referenced_.end(), name) == referenced_.end())
+                    referenced_.push_back(name);
+                if (!name.startsWith(menu.name + QLatin1Char('_')))
+                    continue;
+                if (!claim(name))
+                    return false;
+                MenuItem &item = menu.items.emplace_back();
+                item.name = name;
+                item.number = int(menu.items.size()) + 1;
+                item.callback = property(*action, "callback").value_or(fallback);
+            } else if (!menuItems(c, menu, fallback)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    QByteArray formOf(const Node &page, const QString &name) const
+    {
+        QByteArray out;
+        QXmlStreamWriter xml(&out);
+        xml.writeStartDocument();
+        xml.writeStartElement(QStringLiteral("ui"));
+        xml.writeAttribute(QStringLiteral("version"), QStringLiteral("4.0"));
+        xml.writeTextElement(QStringLiteral("class"), name);
+        writeTree(xml, page);
+        if (customWidgets_)
+            writeTree(xml, *customWidgets_);
+        xml.writeEndElement();
+        xml.writeEndDocument();
+        return out;
+    }
+
+    QString *why_;
+    QSet<QString> names_;
+    QHash<QString, const Node *> actions_;
+    std::vector<QString> referenced_;
+    const Node *customWidgets_ = nullptr;
+    int menuBarCount_ = 0;
+};
+
+template <typename T> void addOnce(std::vector<QString> &list, const T &name)
+{
+    if (!name.isEmpty() && std::find(list.begin(), list.end(), name) == list.end())
+        list.push_back(name);
+}
+
+} // namespace
+
+const char *kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Command:
+        return "command";
+    case Kind::Toggle:
+        return "toggle";
+    case Kind::Numeric:
+        return "numeric";
+    case Kind::NumericIndicator:
+        return "numeric-indicator";
+    case Kind::Ring:
+        return "ring";
+    case Kind::Text:
+        return "text";
+    case Kind::TextIndicator:
+        return "text-indicator";
+    case Kind::Led:
+        return "led";
+    case Kind::Graph:
+        return "graph";
+    case Kind::StripChart:
+        return "stripchart";
+    case Kind::Timer:
+        return "timer";
+    }
+    return "?";
+}
+
+const Control *Panel::control(int number) const
+{
+    const size_t index = size_t(number - 2);
+    return number >= 2 && index < controls.size() ? &controls[index] : nullptr;
+}
+
+const Control *Panel::control(const QString &name) const
+{
+    auto it =
+        std::find_if(controls.begin(), controls.end(), [&](const Control &c) { return c.name == name; });
+    return it == controls.end() ? nullptr : &*it;
+}
+
+const Panel *Model::panel(int number) const
+{
+    const size_t index = size_t(number - 1);
+    return number >= 1 && index < panels.size() ? &panels[index] : nullptr;
+}
+
+Model::CallbackNames Model::callbackNames() const
+{
+    CallbackNames names;
+    for (const Panel &p : panels) {
+        addOnce(names.panel, p.callback);
+        for (const Control &c : p.controls)
+            addOnce(names.control, c.callback);
+        for (const MenuBar &m : p.menuBars)
+            for (const MenuItem &i : m.items)
+                addOnce(names.menu, i.callback);
+    }
+    return names;
+}
+
+std::optional<Model> parse(const QByteArray &text, QString *why)
+{
+    QXmlStreamReader xml(text);
+    Node root;
+    if (!readTree(xml, root)) {
+        if (why)
+            *why = xml.hasError() ? xml.errorString() : QStringLiteral("empty document");
+        return std::nullopt;
+    }
+    return Builder(why).build(root);
+}
+
+} // namespace uir

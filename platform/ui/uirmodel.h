@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The resource file as data: panels, controls and menus with their numbers.
+// The build-time generator and the run-time layer both read the file through
+// this one parser, so a constant in the generated header always names the
+// control that LoadPanel finds under that number.
+#pragma once
+
+#include <QByteArray>
+#include <QSize>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace uir
+{
+
+enum class Kind {
+    Command,
+    Toggle,
+    Numeric,
+    NumericIndicator,
+    Ring,
+    Text,
+    TextIndicator,
+    Led,
+    Graph,
+    StripChart,
+    Timer
+};
+
+// The kind's name as the generated kinds table writes it ("numeric-indicator").
+const char *kindName(Kind kind);
+
+struct Control {
+    QString name;
+    int number = 0;
+    Kind kind = Kind::Command;
+    QString widgetClass;
+    QString callback; // empty: the control raises no events
+};
+
+struct MenuItem {
+    QString name;
+    int number = 0;
+    QString callback;
+};
+
+struct MenuBar {
+    QString name;
+    int number = 0; // counted over the whole file
+    std::vector<MenuItem> items;
+};
+
+struct Panel {
+    QString name;
+    int number = 0;
+    QString title;
+    QString callback;
+    QString closeControl;
+    QSize size; // invalid when the page gives no geometry
+    std::vector<Control> controls;
+    std::vector<MenuBar> menuBars;
+    QByteArray form; // the page alone as a Designer form, ready for the form loader
+
+    const Control *control(int number) const;
+    const Control *control(const QString &name) const;
+};
+
+struct Model {
+    std::vector<Panel> panels;
+
+    const Panel *panel(int number) const;
+    // Every callback name the file binds, each once per list, in document order.
+    struct CallbackNames {
+        std::vector<QString> control, panel, menu;
+    };
+    CallbackNames callbackNames() const;
+};
+
+// Parses a resource file's text. On failure returns nothing and says why.
+std::optional<Model> parse(const QByteArray &text, QString *why);
+
+} // namespace uir

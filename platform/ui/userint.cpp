@@ -1,0 +1,767 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Run-time, panels, event delivery and the event loop.
+#include "layer.h"
+#include "widgets.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSpinBox>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace uct::ui
+{
+namespace
+{
+
+const char controlProperty[] = "uctControl";
+
+struct CachedFile {
+    QDateTime modified;
+    qint64 size = 0;
+    std::shared_ptr<const uir::Model> model;
+};
+
+struct Runtime {
+    QApplication *app = nullptr;
+    std::unordered_map<std::string, CtrlCallbackPtr> controlCallbacks;
+    std::unordered_map<std::string, PanelCallbackPtr> panelCallbacks;
+    std::unordered_map<std::string, MenuCallbackPtr> menuCallbacks;
+    std::map<QString, CachedFile> files;
+    std::unique_ptr<FormLoader> loader;
+    std::map<int, std::unique_ptr<PanelRec>> panels;
+    int nextPanel = 1;
+    int nextMenuBar = 1;
+    int dispatchDepth = 0;
+    bool drawOnly = false;
+    bool timersSuspended = false;
+    bool waitCursor = false;
+    std::vector<QEventLoop *> loops;
+    std::optional<int> pendingQuit;
+    QPointer<QWidget> returningFromPopup;
+};
+
+Runtime &rt()
+{
+    static Runtime runtime;
+    return runtime;
+}
+
+template <typename Fn>
+int registerCallback(std::unordered_map<std::string, Fn> &table, const char *name, Fn fn)
+{
+    if (!name || !*name || !fn)
+        return UIE_UNKNOWN_CALLBACK;
+    table[name] = fn;
+    return UIE_NO_ERROR;
+}
+
+template <typename Fn> Fn lookup(const std::unordered_map<std::string, Fn> &table, const QString &name)
+{
+    auto it = table.find(name.toStdString());
+    return it == table.end() ? nullptr : it->second;
+}
+
+// Counts a callback in progress: a panel discarded meanwhile is deleted later,
+// never under the signal that is still running.
+struct Dispatch {
+    Dispatch() { ++rt().dispatchDepth; }
+    ~Dispatch() { --rt().dispatchDepth; }
+    Dispatch(const Dispatch &) = delete;
+    Dispatch &operator=(const Dispatch &) = delete;
+};
+
+QString locate(const char *fileName)
+{
+    const QString name = QString::fromLocal8Bit(fileName);
+    if (QFileInfo(name).isAbsolute())
+        return name;
+    for (const QString &dir :
+         {QDir::currentPath(), QCoreApplication::applicationDirPath(), QStringLiteral(UCT_DATA_DIR)}) {
+        const QString candidate = QDir(dir).filePath(name);
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return name;
+}
+
+std::shared_ptr<const uir::Model> modelOf(const QString &path, int *error)
+{
+    const QFileInfo info(path);
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = UIE_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    CachedFile &cached = rt().files[info.absoluteFilePath()];
+    if (cached.model && cached.modified == info.lastModified() && cached.size == info.size())
+        return cached.model;
+    std::optional<uir::Model> model = uir::parse(file.readAll(), nullptr);
+    if (!model) {
+        *error = UIE_NOT_RESOURCE_FILE;
+        return nullptr;
+    }
+    cached = {info.lastModified(), info.size(), std::make_shared<const uir::Model>(std::move(*model))};
+    return cached.model;
+}
+
+bool callbacksBound(const uir::Panel &def)
+{
+    const Runtime &r = rt();
+    if (!def.callback.isEmpty() && !lookup(r.panelCallbacks, def.callback))
+        return false;
+    for (const uir::Control &c : def.controls)
+        if (!c.callback.isEmpty() && !lookup(r.controlCallbacks, c.callback))
+            return false;
+    for (const uir::MenuBar &bar : def.menuBars)
+        for (const uir::MenuItem &item : bar.items)
+            if (!item.callback.isEmpty() && !lookup(r.menuCallbacks, item.callback))
+                return false;
+    return true;
+}
+
+// Window and indicator input of one panel: close box, activation, left
+// clicks, Enter on command buttons.
+class PanelInput : public QObject
+{
+  public:
+    PanelInput(int handle, QWidget *window) : QObject(window), handle_(handle), window_(window) {}
+
+    void watch(QWidget *w, int control)
+    {
+        w->setProperty(controlProperty, control);
+        w->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == window_)
+            return windowEvent(event);
+        const int control = watched->property(controlProperty).toInt();
+        const ControlRec *rec = findControl(handle_, control, nullptr);
+        if (!rec)
+            return false;
+        if (event->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton &&
+            rec->def->kind != uir::Kind::Command && rec->def->kind != uir::Kind::Toggle) {
+            raiseControlEvent(handle_, control, EVENT_LEFT_CLICK);
+        } else if (event->type() == QEvent::KeyPress && rec->def->kind == uir::Kind::Command) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                static_cast<QAbstractButton *>(rec->widget.data())->click();
+                return true;
+            }
+        }
+        return false;
+    }
+
+  private:
+    bool windowEvent(QEvent *event)
+    {
+        if (event->type() == QEvent::Close) {
+            event->ignore();
+            closeBox();
+            return true;
+        }
+        if (event->type() == QEvent::WindowActivate) {
+            const bool fromPopup = rt().returningFromPopup == window_;
+            rt().returningFromPopup = nullptr;
+            if (!fromPopup)
+                raisePanelEvent(handle_, EVENT_GOT_FOCUS);
+        }
+        return false;
+    }
+
+    void closeBox()
+    {
+        const PanelRec *panel = findPanel(handle_);
+        if (!panel)
+            return;
+        const uir::Control *closeControl = panel->def->control(panel->def->closeControl);
+        raisePanelEvent(handle_, EVENT_CLOSE);
+        if (closeControl)
+            raiseControlEvent(handle_, closeControl->number, EVENT_COMMIT);
+    }
+
+    int handle_;
+    QWidget *window_;
+};
+
+void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
+{
+    QWidget *w = rec.widget;
+    const int handle = panel.handle;
+    const int number = rec.def->number;
+    auto raise = [handle, number](auto... events) {
+        return [handle, number, events...] {
+            for (int event : {events...})
+                if (!findPanel(handle) || raiseControlEvent(handle, number, event) < 0)
+                    return;
+        };
+    };
+    switch (rec.def->kind) {
+    case uir::Kind::Command:
+        QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, w,
+                         raise(EVENT_COMMIT));
+        input.watch(w, number);
+        break;
+    case uir::Kind::Toggle:
+        QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, w,
+                         raise(EVENT_VAL_CHANGED, EVENT_COMMIT));
+        break;
+    case uir::Kind::Numeric:
+        static_cast<QAbstractSpinBox *>(w)->setKeyboardTracking(false);
+        if (auto *spin = qobject_cast<QSpinBox *>(w))
+            QObject::connect(spin, &QSpinBox::valueChanged, w, raise(EVENT_VAL_CHANGED, EVENT_COMMIT));
+        else
+            QObject::connect(static_cast<QDoubleSpinBox *>(w), &QDoubleSpinBox::valueChanged, w,
+                             raise(EVENT_VAL_CHANGED, EVENT_COMMIT));
+        break;
+    case uir::Kind::Ring: {
+        auto *ring = static_cast<QComboBox *>(w);
+        QObject::connect(ring, &QComboBox::activated, w, raise(EVENT_COMMIT));
+        const QStringList codes = w->property("codes").toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+        for (int i = 0; i < ring->count(); ++i) {
+            bool ok = false;
+            const int code = i < codes.size() ? codes[i].trimmed().toInt(&ok) : i;
+            rec.codes.push_back(ok || i >= codes.size() ? code : i);
+        }
+        break;
+    }
+    case uir::Kind::Text: {
+        auto *edit = static_cast<QLineEdit *>(w);
+        QObject::connect(edit, &QLineEdit::textEdited, w, raise(EVENT_VAL_CHANGED));
+        QObject::connect(edit, &QLineEdit::returnPressed, w, raise(EVENT_COMMIT));
+        break;
+    }
+    case uir::Kind::NumericIndicator:
+        if (auto *spin = qobject_cast<QAbstractSpinBox *>(w)) {
+            spin->setReadOnly(true);
+            spin->setButtonSymbols(QAbstractSpinBox::NoButtons);
+        }
+        [[fallthrough]];
+    case uir::Kind::TextIndicator:
+    case uir::Kind::Led:
+        // Clicks land on the inner editor of spin boxes: watch it too.
+        input.watch(w, number);
+        for (QWidget *inner : w->findChildren<QWidget *>())
+            input.watch(inner, number);
+        break;
+    case uir::Kind::Timer: {
+        auto *timer = static_cast<TimerControl *>(w);
+        bool ok = false;
+        const double seconds = w->property("interval").toDouble(&ok);
+        timer->timer().setInterval(std::max(1, int(std::lround((ok && seconds > 0 ? seconds : 1.0) * 1000))));
+        QObject::connect(&timer->timer(), &QTimer::timeout, w,
+                         [handle, number] { raiseTimerTick(handle, number); });
+        timer->timer().start();
+        break;
+    }
+    case uir::Kind::Graph:
+    case uir::Kind::StripChart:
+        break;
+    }
+}
+
+QWidget *createWindow(const uir::Panel &def, QWidget *parent)
+{
+    Runtime &r = rt();
+    if (!r.loader)
+        r.loader = std::make_unique<FormLoader>();
+    QBuffer form;
+    form.setData(def.form);
+    form.open(QIODevice::ReadOnly);
+    QWidget *window = r.loader->load(&form);
+    if (!window)
+        return nullptr;
+    window->setParent(parent);
+    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint);
+    window->setWindowTitle(def.title);
+    QSize size = def.size.isValid() ? def.size : window->sizeHint();
+    if (size.isEmpty())
+        size = window->childrenRect().size() + QSize(12, 12);
+    window->setFixedSize(size);
+    // A panel's menu bar always spans the top of the window, above its layout.
+    for (QMenuBar *bar : window->findChildren<QMenuBar *>(Qt::FindDirectChildrenOnly)) {
+        if (window->layout())
+            window->layout()->setMenuBar(bar);
+        else
+            bar->setGeometry(0, 0, size.width(), bar->sizeHint().height());
+    }
+    return window;
+}
+
+int bindPanel(PanelRec &panel)
+{
+    QWidget *window = panel.window;
+    auto *input = new PanelInput(panel.handle, window);
+    window->installEventFilter(input);
+    QHash<QString, QWidget *> byName;
+    for (QWidget *w : window->findChildren<QWidget *>())
+        byName.insert(w->objectName(), w);
+    const Runtime &r = rt();
+    panel.controls.reserve(panel.def->controls.size());
+    for (const uir::Control &def : panel.def->controls) {
+        ControlRec &rec = panel.controls.emplace_back();
+        rec.def = &def;
+        rec.widget = byName.value(def.name);
+        if (!rec.widget)
+            return UIE_NOT_RESOURCE_FILE;
+        rec.callback = lookup(r.controlCallbacks, def.callback);
+        connectControl(panel, *input, rec);
+    }
+    for (const uir::MenuBar &bar : panel.def->menuBars) {
+        panel.menuBarHandle = r.nextMenuBar;
+        for (const uir::MenuItem &item : bar.items) {
+            panel.menuItems.push_back({item.number, lookup(r.menuCallbacks, item.callback)});
+            if (auto *action = window->findChild<QAction *>(item.name))
+                QObject::connect(
+                    action, &QAction::triggered, window,
+                    [handle = panel.handle, number = item.number] { raiseMenuEvent(handle, number); });
+        }
+    }
+    if (!panel.def->menuBars.empty())
+        ++rt().nextMenuBar;
+    return UIE_NO_ERROR;
+}
+
+void destroyWindow(QWidget *window)
+{
+    if (!window)
+        return;
+    window->hide();
+    if (rt().dispatchDepth > 0)
+        window->deleteLater();
+    else
+        delete window;
+}
+
+template <typename Call> int deliver(Call call)
+{
+    if (rt().drawOnly)
+        return 0;
+    Dispatch guard;
+    return call();
+}
+
+} // namespace
+
+bool initialized()
+{
+    return rt().app != nullptr;
+}
+
+PanelRec *findPanel(int handle)
+{
+    auto it = rt().panels.find(handle);
+    return it == rt().panels.end() ? nullptr : it->second.get();
+}
+
+ControlRec *findControl(int panel, int control, int *error)
+{
+    PanelRec *p = findPanel(panel);
+    const size_t index = size_t(control - 2);
+    ControlRec *rec = p && control >= 2 && index < p->controls.size() ? &p->controls[index] : nullptr;
+    if (error)
+        *error = !p ? UIE_INVALID_PANEL : rec && rec->widget ? UIE_NO_ERROR : UIE_INVALID_CONTROL;
+    return rec && rec->widget ? rec : nullptr;
+}
+
+int loadedPanelCount()
+{
+    return int(rt().panels.size());
+}
+
+int raiseControlEvent(int panel, int control, int event, int data1, int data2)
+{
+    int error = 0;
+    const ControlRec *rec = findControl(panel, control, &error);
+    if (!rec)
+        return error;
+    if (!rec->callback)
+        return UIE_NO_ERROR;
+    const CtrlCallbackPtr fn = rec->callback;
+    return deliver([&] { return fn(panel, control, event, nullptr, data1, data2); });
+}
+
+int raisePanelEvent(int panel, int event)
+{
+    const PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    if (!p->callback)
+        return UIE_NO_ERROR;
+    const PanelCallbackPtr fn = p->callback;
+    return deliver([&] { return fn(panel, event, nullptr, 0, 0); });
+}
+
+int raiseMenuEvent(int panel, int menuItem)
+{
+    const PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    auto it = std::find_if(p->menuItems.begin(), p->menuItems.end(),
+                           [menuItem](const MenuItemRec &item) { return item.number == menuItem; });
+    if (it == p->menuItems.end())
+        return UIE_INVALID_MENU;
+    if (!it->callback)
+        return UIE_NO_ERROR;
+    const MenuCallbackPtr fn = it->callback;
+    const int bar = p->menuBarHandle;
+    return deliver([&] {
+        fn(bar, menuItem, nullptr, panel);
+        return 0;
+    });
+}
+
+int raiseTimerTick(int panel, int control)
+{
+    int error = 0;
+    const ControlRec *rec = findControl(panel, control, &error);
+    if (!rec)
+        return error;
+    if (rec->def->kind != uir::Kind::Timer)
+        return UIE_INVALID_CONTROL;
+    const QPointer<QWidget> timer = rec->widget;
+    // A dimmed timer does not tick, and a tick never runs inside another tick
+    // of the same timer (a callback that processes events).
+    if (rt().timersSuspended || !timer->isEnabled() || timer->property("uctTicking").toBool())
+        return UIE_NO_ERROR;
+    timer->setProperty("uctTicking", true);
+    const int result = raiseControlEvent(panel, control, EVENT_TIMER_TICK);
+    if (timer)
+        timer->setProperty("uctTicking", false);
+    return result;
+}
+
+QWidget *popupOwner()
+{
+    QWidget *active = QApplication::activeWindow();
+    return active ? active : rt().returningFromPopup.data();
+}
+
+void returnedFromPopup(QWidget *owner)
+{
+    rt().returningFromPopup = owner;
+}
+
+int copyText(const QString &text, char *buffer, int size)
+{
+    if (!buffer || size <= 0)
+        return UIE_BUFFER_TOO_SMALL;
+    const QByteArray bytes = text.toUtf8();
+    qsizetype n = bytes.size();
+    bool cut = false;
+    if (n >= size) {
+        cut = true;
+        n = size - 1;
+        while (n > 0 && (uchar(bytes[n]) & 0xC0) == 0x80)
+            --n;
+    }
+    std::memcpy(buffer, bytes.constData(), size_t(n));
+    buffer[n] = '\0';
+    return cut ? UIE_BUFFER_TOO_SMALL : UIE_NO_ERROR;
+}
+
+QString fromUser(const char *text)
+{
+    return text ? QString::fromUtf8(text) : QString();
+}
+
+} // namespace uct::ui
+
+using namespace uct::ui;
+
+int RegisterCtrlCallback(const char *name, CtrlCallbackPtr fn)
+{
+    return registerCallback(rt().controlCallbacks, name, fn);
+}
+int RegisterPanelCallback(const char *name, PanelCallbackPtr fn)
+{
+    return registerCallback(rt().panelCallbacks, name, fn);
+}
+int RegisterMenuCallback(const char *name, MenuCallbackPtr fn)
+{
+    return registerCallback(rt().menuCallbacks, name, fn);
+}
+
+int InitUIRuntime(int argc, char *argv[])
+{
+    Runtime &r = rt();
+    if (r.app)
+        return 1;
+    if (auto *existing = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        r.app = existing;
+    } else if (!QCoreApplication::instance()) {
+        // QApplication keeps a reference to argc for its whole life.
+        static int argumentCount;
+        static char fallbackName[] = "uct-sfp";
+        static char *fallbackArgv[] = {fallbackName, nullptr};
+        argumentCount = argc > 0 && argv ? argc : 1;
+        r.app = new QApplication(argumentCount, argc > 0 && argv ? argv : fallbackArgv);
+    } else {
+        return 0;
+    }
+    r.app->setQuitOnLastWindowClosed(false);
+    return 1;
+}
+
+int LoadPanel(int parentPanel, const char *fileName, int panelResourceId)
+{
+    Runtime &r = rt();
+    if (!r.app)
+        return UIE_NOT_INITIALIZED;
+    QWidget *parent = nullptr;
+    if (parentPanel != 0) {
+        const PanelRec *p = findPanel(parentPanel);
+        if (!p)
+            return UIE_INVALID_PANEL;
+        parent = p->window;
+    }
+    if (!fileName)
+        return UIE_FILE_NOT_FOUND;
+    int error = UIE_NO_ERROR;
+    std::shared_ptr<const uir::Model> model = modelOf(locate(fileName), &error);
+    if (!model)
+        return error;
+    const uir::Panel *def = model->panel(panelResourceId);
+    if (!def)
+        return UIE_PANEL_NOT_FOUND;
+    if (!callbacksBound(*def))
+        return UIE_UNKNOWN_CALLBACK;
+    QWidget *window = createWindow(*def, parent);
+    if (!window)
+        return UIE_NOT_RESOURCE_FILE;
+    auto panel = std::make_unique<PanelRec>();
+    panel->handle = r.nextPanel;
+    panel->model = model;
+    panel->def = def;
+    panel->window = window;
+    panel->callback = lookup(r.panelCallbacks, def->callback);
+    if (const int bound = bindPanel(*panel); bound != UIE_NO_ERROR) {
+        delete window;
+        return bound;
+    }
+    r.panels[r.nextPanel] = std::move(panel);
+    return r.nextPanel++;
+}
+
+int DisplayPanel(int panel)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    p->window->show();
+    p->window->raise();
+    p->window->activateWindow();
+    return UIE_NO_ERROR;
+}
+
+int HidePanel(int panel)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    p->window->hide();
+    return UIE_NO_ERROR;
+}
+
+int DiscardPanel(int panel)
+{
+    auto &panels = rt().panels;
+    auto it = panels.find(panel);
+    if (it == panels.end())
+        return UIE_INVALID_PANEL;
+    std::unique_ptr<PanelRec> rec = std::move(it->second);
+    panels.erase(it);
+    // Child panels go with their parent.
+    std::vector<int> children;
+    for (const auto &[handle, child] : panels)
+        if (child->window && child->window->parentWidget() == rec->window)
+            children.push_back(handle);
+    for (int child : children)
+        DiscardPanel(child);
+    destroyWindow(rec->window);
+    return UIE_NO_ERROR;
+}
+
+int SetPanelPos(int panel, int top, int left)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    QWidget *w = p->window;
+    const QRect screen = QGuiApplication::primaryScreen()
+                             ? QGuiApplication::primaryScreen()->availableGeometry()
+                             : QRect(0, 0, 1024, 768);
+    const QSize frame = w->frameGeometry().size().expandedTo(w->size());
+    const int x = left == VAL_AUTO_CENTER ? screen.x() + (screen.width() - frame.width()) / 2 : left;
+    const int y = top == VAL_AUTO_CENTER ? screen.y() + (screen.height() - frame.height()) / 2 : top;
+    w->move(x, y);
+    return UIE_NO_ERROR;
+}
+
+int SetPanelAttribute(int panel, int attribute, const char *value)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    if (attribute != ATTR_TITLE)
+        return UIE_INVALID_ATTRIBUTE;
+    p->window->setWindowTitle(fromUser(value));
+    return UIE_NO_ERROR;
+}
+
+int SetPanelAttribute(int panel, int attribute, int value)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    switch (attribute) {
+    case ATTR_VISIBLE:
+        p->window->setVisible(value != 0);
+        return UIE_NO_ERROR;
+    case ATTR_DIMMED:
+        p->window->setEnabled(value == 0);
+        return UIE_NO_ERROR;
+    case ATTR_TITLE:
+        return UIE_INVALID_VALUE_TYPE;
+    default:
+        return UIE_INVALID_ATTRIBUTE;
+    }
+}
+
+int GetPanelAttribute(int panel, int attribute, char *value, int valueSize)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    if (attribute != ATTR_TITLE)
+        return UIE_INVALID_ATTRIBUTE;
+    return copyText(p->window->windowTitle(), value, valueSize);
+}
+
+int GetPanelAttribute(int panel, int attribute, int *value)
+{
+    PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    if (!value)
+        return UIE_INVALID_VALUE_TYPE;
+    switch (attribute) {
+    case ATTR_VISIBLE:
+        *value = p->window->isVisible() ? 1 : 0;
+        return UIE_NO_ERROR;
+    case ATTR_DIMMED:
+        *value = p->window->isEnabled() ? 0 : 1;
+        return UIE_NO_ERROR;
+    case ATTR_TITLE:
+        return UIE_INVALID_VALUE_TYPE;
+    default:
+        return UIE_INVALID_ATTRIBUTE;
+    }
+}
+
+int GetPanelMenuBar(int panel)
+{
+    const PanelRec *p = findPanel(panel);
+    if (!p)
+        return UIE_INVALID_PANEL;
+    return p->menuBarHandle > 0 ? p->menuBarHandle : UIE_INVALID_MENU;
+}
+
+int RunUserInterface(void)
+{
+    Runtime &r = rt();
+    if (!r.app)
+        return UIE_NOT_INITIALIZED;
+    if (r.pendingQuit) {
+        const int code = *r.pendingQuit;
+        r.pendingQuit.reset();
+        return code;
+    }
+    QEventLoop loop;
+    r.loops.push_back(&loop);
+    const int code = loop.exec();
+    r.loops.pop_back();
+    return code;
+}
+
+int QuitUserInterface(int returnCode)
+{
+    Runtime &r = rt();
+    // Asked before the loop runs (from start-up): the loop returns at once.
+    if (r.loops.empty())
+        r.pendingQuit = returnCode;
+    else
+        r.loops.back()->exit(returnCode);
+    return UIE_NO_ERROR;
+}
+
+int ProcessSystemEvents(void)
+{
+    if (!rt().app)
+        return UIE_NOT_INITIALIZED;
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return UIE_NO_ERROR;
+}
+
+int ProcessDrawEvents(void)
+{
+    Runtime &r = rt();
+    if (!r.app)
+        return UIE_NOT_INITIALIZED;
+    // Input stays queued for later; anything else that would reach a callback
+    // now (a due timer, a synthetic event) is dropped by deliver().
+    const bool outer = r.drawOnly;
+    r.drawOnly = true;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    r.drawOnly = outer;
+    return UIE_NO_ERROR;
+}
+
+int SuspendTimerCallbacks(void)
+{
+    rt().timersSuspended = true;
+    return UIE_NO_ERROR;
+}
+
+int ResumeTimerCallbacks(void)
+{
+    rt().timersSuspended = false;
+    return UIE_NO_ERROR;
+}
+
+int SetWaitCursor(int on)
+{
+    Runtime &r = rt();
+    if (!r.app)
+        return UIE_NOT_INITIALIZED;
+    if (on && !r.waitCursor)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (!on && r.waitCursor)
+        QApplication::restoreOverrideCursor();
+    r.waitCursor = on != 0;
+    return UIE_NO_ERROR;
+}
