@@ -66,20 +66,6 @@ const std::array<const char *, Module::kModuleDataItems> kModuleDataDefaults{
     "Model 3917, serial SIM0042, hardware revision C, firmware 2.07, manufactured 2024-03-18",
 };
 
-struct Check {
-    bool ok;
-    ViStatus error;
-};
-ViStatus validate(std::initializer_list<Check> checks)
-{
-    for (const Check &c : checks) {
-        if (!c.ok) {
-            return c.error;
-        }
-    }
-    return VI_SUCCESS;
-}
-
 template <typename T> bool within(T value, T low, T high)
 {
     return value >= low && value <= high;
@@ -95,6 +81,31 @@ bool validChannel(ViInt16 channel)
 template <typename... P> bool anyNull(P *...p)
 {
     return ((p == nullptr) || ...);
+}
+
+// give(out1, value1, out2, value2, ...): all outputs or none.
+bool outputsPresent()
+{
+    return true;
+}
+template <typename T, typename V, typename... Rest>
+bool outputsPresent(T *out, const V &, const Rest &...rest)
+{
+    return out != nullptr && outputsPresent(rest...);
+}
+void store() {}
+template <typename T, typename V, typename... Rest> void store(T *out, const V &value, const Rest &...rest)
+{
+    *out = static_cast<T>(value);
+    store(rest...);
+}
+template <typename... A> ViStatus give(const A &...a)
+{
+    if (!outputsPresent(a...)) {
+        return KQ3917E_ERROR_NULL_POINTER;
+    }
+    store(a...);
+    return VI_SUCCESS;
 }
 
 double wrap(double t, double period)
@@ -223,6 +234,31 @@ template <typename Change> ViStatus Module::change(Change &&apply)
         restartRun();
     }
     return VI_SUCCESS;
+}
+
+template <typename Field, typename Value>
+ViStatus Module::set(Field &field, Value value, std::initializer_list<Check> checks)
+{
+    if (ViStatus st = validate(checks); st != VI_SUCCESS) {
+        return st;
+    }
+    return change([&] { field = value; });
+}
+
+ViStatus Module::validate(std::initializer_list<Check> checks)
+{
+    for (const Check &c : checks) {
+        if (!c.ok) {
+            return c.error;
+        }
+    }
+    return VI_SUCCESS;
+}
+
+// A safe reference even for an invalid channel, which callers refuse first.
+Module::Input &Module::input(ViInt16 channel)
+{
+    return s_.input[channel == 2 ? 1 : 0];
 }
 
 void Module::restartRun()
@@ -429,36 +465,24 @@ ViStatus Module::revision_query(ViChar driverRevision[KQ3917E_REVISION_SIZE],
 
 ViStatus Module::confMeasurement(ViInt16 function)
 {
-    if (!within<ViInt16>(function, 0, kFunctionCount - 1)) {
-        return KQ3917E_ERROR_FUNCTION;
-    }
-    return change([&] { s_.function = function; });
+    return set(s_.function, function,
+               {{within<ViInt16>(function, 0, kFunctionCount - 1), KQ3917E_ERROR_FUNCTION}});
 }
 
 ViStatus Module::queryMeasurement(ViInt16 *function)
 {
-    if (anyNull(function)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *function = s_.function;
-    return VI_SUCCESS;
+    return give(function, s_.function);
 }
 
 ViStatus Module::confAperture(ViInt32 aperture)
 {
-    if (!within(aperture, kApertureMin, kApertureMax)) {
-        return KQ3917E_ERROR_APERTURE;
-    }
-    return change([&] { s_.aperture = aperture; });
+    return set(s_.aperture, aperture,
+               {{within(aperture, kApertureMin, kApertureMax), KQ3917E_ERROR_APERTURE}});
 }
 
 ViStatus Module::queryAperture(ViInt32 *aperture)
 {
-    if (anyNull(aperture)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *aperture = s_.aperture;
-    return VI_SUCCESS;
+    return give(aperture, s_.aperture);
 }
 
 // Resolution in digits is log10(aperture / 1 ps): the interpolator resolves
@@ -499,19 +523,12 @@ ViStatus Module::queryMeasRes(ViInt16 *resolution, ViUInt16 *averaging)
 
 ViStatus Module::confStandard(ViInt16 standard)
 {
-    if (!within<ViInt16>(standard, 0, kStandardMax)) {
-        return KQ3917E_ERROR_STANDARD;
-    }
-    return change([&] { s_.standard = standard; });
+    return set(s_.standard, standard, {{within<ViInt16>(standard, 0, kStandardMax), KQ3917E_ERROR_STANDARD}});
 }
 
 ViStatus Module::queryStandard(ViInt16 *standard)
 {
-    if (anyNull(standard)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *standard = s_.standard;
-    return VI_SUCCESS;
+    return give(standard, s_.standard);
 }
 
 // ---- inputs and triggering
@@ -539,18 +556,12 @@ ViStatus Module::confInputConditioning(ViInt16 channel, ViInt16 impedance, ViUIn
 ViStatus Module::queryInputConditioning(ViInt16 channel, ViInt16 *impedance, ViUInt16 *coupling,
                                         ViUInt16 *filter, ViUInt16 *commonInput)
 {
-    if (ViStatus st =
-            validate({{validChannel(channel), KQ3917E_ERROR_CHANNEL},
-                      {!anyNull(impedance, coupling, filter, commonInput), KQ3917E_ERROR_NULL_POINTER}});
-        st != VI_SUCCESS) {
-        return st;
+    if (!validChannel(channel)) {
+        return KQ3917E_ERROR_CHANNEL;
     }
-    const Input &in = s_.input[channel - 1];
-    *impedance = in.impedance;
-    *coupling = in.coupling;
-    *filter = in.filter;
-    *commonInput = s_.commonInput;
-    return VI_SUCCESS;
+    const Input &in = input(channel);
+    return give(impedance, in.impedance, coupling, in.coupling, filter, in.filter, commonInput,
+                s_.commonInput);
 }
 
 ViStatus Module::confInputTriggering(ViInt16 channel, ViInt16 attenuation, ViReal64 level,
@@ -577,15 +588,11 @@ ViStatus Module::confInputTriggering(ViInt16 channel, ViInt16 attenuation, ViRea
 ViStatus Module::queryInputTriggering(ViInt16 channel, ViInt16 *attenuation, ViReal64 *level,
                                       ViUInt16 *commonInput)
 {
-    if (ViStatus st = validate({{validChannel(channel), KQ3917E_ERROR_CHANNEL},
-                                {!anyNull(attenuation, level, commonInput), KQ3917E_ERROR_NULL_POINTER}});
-        st != VI_SUCCESS) {
-        return st;
+    if (!validChannel(channel)) {
+        return KQ3917E_ERROR_CHANNEL;
     }
-    *attenuation = s_.input[channel - 1].attenuation;
-    *level = s_.input[channel - 1].level;
-    *commonInput = s_.commonInput;
-    return VI_SUCCESS;
+    return give(attenuation, input(channel).attenuation, level, input(channel).level, commonInput,
+                s_.commonInput);
 }
 
 ViStatus Module::confInputSlopes(ViUInt16 in1Slope, ViUInt16 in2Slope)
@@ -601,71 +608,41 @@ ViStatus Module::confInputSlopes(ViUInt16 in1Slope, ViUInt16 in2Slope)
 
 ViStatus Module::queryInputSlopes(ViUInt16 *in1Slope, ViUInt16 *in2Slope)
 {
-    if (anyNull(in1Slope, in2Slope)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *in1Slope = s_.input[0].slope;
-    *in2Slope = s_.input[1].slope;
-    return VI_SUCCESS;
+    return give(in1Slope, s_.input[0].slope, in2Slope, s_.input[1].slope);
 }
 
 ViStatus Module::confInputHysteresis(ViInt16 channel, ViUInt16 hysteresis)
 {
-    if (ViStatus st = validate({{validChannel(channel), KQ3917E_ERROR_CHANNEL},
-                                {isSwitch(hysteresis), KQ3917E_ERROR_HYSTERESIS}});
-        st != VI_SUCCESS) {
-        return st;
-    }
-    return change([&] { s_.input[channel - 1].hysteresis = hysteresis; });
+    return set(
+        input(channel).hysteresis, hysteresis,
+        {{validChannel(channel), KQ3917E_ERROR_CHANNEL}, {isSwitch(hysteresis), KQ3917E_ERROR_HYSTERESIS}});
 }
 
 ViStatus Module::queryInputHysteresis(ViInt16 channel, ViUInt16 *hysteresis)
 {
-    if (ViStatus st = validate({{validChannel(channel), KQ3917E_ERROR_CHANNEL},
-                                {!anyNull(hysteresis), KQ3917E_ERROR_NULL_POINTER}});
-        st != VI_SUCCESS) {
-        return st;
-    }
-    *hysteresis = s_.input[channel - 1].hysteresis;
-    return VI_SUCCESS;
+    return validChannel(channel) ? give(hysteresis, input(channel).hysteresis) : KQ3917E_ERROR_CHANNEL;
 }
 
 ViStatus Module::confAutoTrigMode(ViInt16 channel, ViInt16 mode)
 {
-    if (ViStatus st = validate({{validChannel(channel), KQ3917E_ERROR_CHANNEL},
-                                {within<ViInt16>(mode, 1, kTrigModeMax), KQ3917E_ERROR_TRIGGER_MODE}});
-        st != VI_SUCCESS) {
-        return st;
-    }
-    return change([&] { s_.input[channel - 1].trigMode = mode; });
+    return set(input(channel).trigMode, mode,
+               {{validChannel(channel), KQ3917E_ERROR_CHANNEL},
+                {within<ViInt16>(mode, 1, kTrigModeMax), KQ3917E_ERROR_TRIGGER_MODE}});
 }
 
 ViStatus Module::queryAutoTrigMode(ViInt16 channel, ViInt16 *mode)
 {
-    if (ViStatus st = validate(
-            {{validChannel(channel), KQ3917E_ERROR_CHANNEL}, {!anyNull(mode), KQ3917E_ERROR_NULL_POINTER}});
-        st != VI_SUCCESS) {
-        return st;
-    }
-    *mode = s_.input[channel - 1].trigMode;
-    return VI_SUCCESS;
+    return validChannel(channel) ? give(mode, input(channel).trigMode) : KQ3917E_ERROR_CHANNEL;
 }
 
 ViStatus Module::confMinAutoTrigFreq(ViUInt16 frequency)
 {
-    if (!isSwitch(frequency)) {
-        return KQ3917E_ERROR_AUTO_TRIGGER_FREQ;
-    }
-    return change([&] { s_.minAutoTrigFreq = frequency; });
+    return set(s_.minAutoTrigFreq, frequency, {{isSwitch(frequency), KQ3917E_ERROR_AUTO_TRIGGER_FREQ}});
 }
 
 ViStatus Module::queryMinAutoTrigFreq(ViUInt16 *frequency)
 {
-    if (anyNull(frequency)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *frequency = s_.minAutoTrigFreq;
-    return VI_SUCCESS;
+    return give(frequency, s_.minAutoTrigFreq);
 }
 
 // ---- arming, gating, delay
@@ -686,64 +663,38 @@ ViStatus Module::confArming(ViInt16 startSource, ViInt16 stopSource, ViInt16 ext
 
 ViStatus Module::queryArming(ViInt16 *startSource, ViInt16 *stopSource, ViInt16 *extSource)
 {
-    if (anyNull(startSource, stopSource, extSource)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *startSource = s_.startArmSource;
-    *stopSource = s_.stopArmSource;
-    *extSource = s_.extArmSource;
-    return VI_SUCCESS;
+    return give(startSource, s_.startArmSource, stopSource, s_.stopArmSource, extSource, s_.extArmSource);
 }
 
 ViStatus Module::confArmingLevel(ViReal64 level)
 {
-    if (!std::isfinite(level) || std::fabs(level) > kArmLevelMax) {
-        return KQ3917E_ERROR_ARM_LEVEL;
-    }
-    return change([&] { s_.extArmLevel = level; });
+    return set(s_.extArmLevel, level,
+               {{std::isfinite(level) && std::fabs(level) <= kArmLevelMax, KQ3917E_ERROR_ARM_LEVEL}});
 }
 
 ViStatus Module::queryArmingLevel(ViReal64 *level)
 {
-    if (anyNull(level)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *level = s_.extArmLevel;
-    return VI_SUCCESS;
+    return give(level, s_.extArmLevel);
 }
 
 ViStatus Module::confExtArmMode(ViInt16 mode)
 {
-    if (!isSwitch(mode)) {
-        return KQ3917E_ERROR_ARM_MODE;
-    }
-    return change([&] { s_.armMode = mode; });
+    return set(s_.armMode, mode, {{isSwitch(mode), KQ3917E_ERROR_ARM_MODE}});
 }
 
 ViStatus Module::queryExtArmMode(ViInt16 *mode)
 {
-    if (anyNull(mode)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *mode = s_.armMode;
-    return VI_SUCCESS;
+    return give(mode, s_.armMode);
 }
 
 ViStatus Module::confExtArmHysteresis(ViInt16 hysteresis)
 {
-    if (!isSwitch(hysteresis)) {
-        return KQ3917E_ERROR_HYSTERESIS;
-    }
-    return change([&] { s_.armHysteresis = hysteresis; });
+    return set(s_.armHysteresis, hysteresis, {{isSwitch(hysteresis), KQ3917E_ERROR_HYSTERESIS}});
 }
 
 ViStatus Module::queryExtArmHysteresis(ViInt16 *hysteresis)
 {
-    if (anyNull(hysteresis)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *hysteresis = s_.armHysteresis;
-    return VI_SUCCESS;
+    return give(hysteresis, s_.armHysteresis);
 }
 
 ViStatus Module::confDelay(ViUInt16 enabled, ViReal64 delay)
@@ -759,29 +710,18 @@ ViStatus Module::confDelay(ViUInt16 enabled, ViReal64 delay)
 
 ViStatus Module::queryDelay(ViUInt16 *enabled, ViReal64 *delay)
 {
-    if (anyNull(enabled, delay)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *enabled = s_.delayEnabled;
-    *delay = s_.delay;
-    return VI_SUCCESS;
+    return give(enabled, s_.delayEnabled, delay, s_.delay);
 }
 
 ViStatus Module::outputGate(ViInt16 gateOutput)
 {
-    if (!within<ViInt16>(gateOutput, 0, kGateOutputMax)) {
-        return KQ3917E_ERROR_GATE_OUTPUT;
-    }
-    return change([&] { s_.gateOutput = gateOutput; });
+    return set(s_.gateOutput, gateOutput,
+               {{within<ViInt16>(gateOutput, 0, kGateOutputMax), KQ3917E_ERROR_GATE_OUTPUT}});
 }
 
 ViStatus Module::queryOutputGate(ViInt16 *gateOutput)
 {
-    if (anyNull(gateOutput)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *gateOutput = s_.gateOutput;
-    return VI_SUCCESS;
+    return give(gateOutput, s_.gateOutput);
 }
 
 ViStatus Module::openCloseGate(ViInt16 gateSelector, ViInt16 open)
@@ -884,13 +824,7 @@ ViStatus Module::mathCalculation(ViInt32 flag1, ViReal64 value1, ViInt32 flag2, 
 
 ViStatus Module::queryMathCalculation(ViReal64 *value1, ViReal64 *value2, ViUInt16 *enable)
 {
-    if (anyNull(value1, value2, enable)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *value1 = s_.mathOffset;
-    *value2 = s_.mathScale;
-    *enable = s_.mathEnabled;
-    return VI_SUCCESS;
+    return give(value1, s_.mathOffset, value2, s_.mathScale, enable, s_.mathEnabled);
 }
 
 // ---- system
@@ -906,11 +840,7 @@ ViStatus Module::setSystTimeout(ViInt32 timeout)
 
 ViStatus Module::readSystTimeout(ViInt32 *timeout)
 {
-    if (anyNull(timeout)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *timeout = s_.timeoutMs;
-    return VI_SUCCESS;
+    return give(timeout, s_.timeoutMs);
 }
 
 ViStatus Module::SetInterruptMask(ViInt16 mask)
@@ -930,11 +860,7 @@ ViStatus Module::SetInterruptLevel(ViInt16 level)
 
 ViStatus Module::queryPostResult(ViInt16 *result)
 {
-    if (anyNull(result)) {
-        return KQ3917E_ERROR_NULL_POINTER;
-    }
-    *result = 0;
-    return VI_SUCCESS;
+    return give(result, 0);
 }
 
 ViStatus Module::resetCounter()

@@ -23,6 +23,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 namespace uctsim
@@ -192,6 +193,15 @@ class Module
     // Every configuration change goes through here: the totalizers catch up
     // under the old settings and a running measurement restarts.
     template <typename Change> ViStatus change(Change &&apply);
+    // A one-field change, refused with the first failing check's status.
+    struct Check {
+        bool ok;
+        ViStatus error;
+    };
+    template <typename Field, typename Value>
+    ViStatus set(Field &field, Value value, std::initializer_list<Check> checks);
+    static ViStatus validate(std::initializer_list<Check> checks);
+    Input &input(ViInt16 channel);
     void accumulateCounts();
     void restartRun();
     void wait(double seconds);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -50,6 +51,14 @@ template <typename... T> std::string join(T... values)
 
 // One conf/query pair: the query's text at power-on, a conf to a value other
 // than the power-on one, and the query's text afterwards.
+// Runs a query with fresh outputs of the given types and joins what it gave.
+template <typename... T, typename Query> std::string queried(Query query)
+{
+    std::tuple<T...> out{};
+    EXPECT_EQ(std::apply([&](auto &...v) { return query(&v...); }, out), VI_SUCCESS);
+    return std::apply([](auto... v) { return join(v...); }, out);
+}
+
 struct Twin {
     const char *name;
     std::string powerOn;
@@ -62,133 +71,78 @@ std::vector<Twin> twins()
 {
     return {
         {"function", "0", [] { return kq3917e_confMeasurement(0, 24); }, "24",
-         [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryMeasurement(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViInt16>([](auto... out) { return kq3917e_queryMeasurement(0, out...); }); }},
         {"aperture", "100", [] { return kq3917e_confAperture(0, 2500); }, "2500",
-         [] {
-             ViInt32 v = -1;
-             EXPECT_EQ(kq3917e_queryAperture(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViInt32>([](auto... out) { return kq3917e_queryAperture(0, out...); }); }},
         {"resolution", "8,0", [] { return kq3917e_confMeasRes(0, 11, 1); }, "11,1",
          [] {
-             ViInt16 r = -1;
-             ViUInt16 a = 9;
-             EXPECT_EQ(kq3917e_queryMeasRes(0, &r, &a), VI_SUCCESS);
-             return join(r, a);
+             return queried<ViInt16, ViUInt16>([](auto... out) { return kq3917e_queryMeasRes(0, out...); });
          }},
         {"standard", "0", [] { return kq3917e_confStandard(0, 2); }, "2",
-         [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryStandard(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViInt16>([](auto... out) { return kq3917e_queryStandard(0, out...); }); }},
         {"conditioning 2", "0,0,0,0", [] { return kq3917e_confInputConditioning(0, 2, 1, 1, 1, 1); },
          "1,1,1,1",
          [] {
-             ViInt16 i = -1;
-             ViUInt16 c = 9, f = 9, com = 9;
-             EXPECT_EQ(kq3917e_queryInputConditioning(0, 2, &i, &c, &f, &com), VI_SUCCESS);
-             return join(i, c, f, com);
+             return queried<ViInt16, ViUInt16, ViUInt16, ViUInt16>(
+                 [](auto... out) { return kq3917e_queryInputConditioning(0, 2, out...); });
          }},
         {"triggering 1", "0,0.000000,0", [] { return kq3917e_confInputTriggering(0, 1, 2, -150.5, 1); },
          "2,-150.500000,1",
          [] {
-             ViInt16 a = -1;
-             ViReal64 l = NAN;
-             ViUInt16 com = 9;
-             EXPECT_EQ(kq3917e_queryInputTriggering(0, 1, &a, &l, &com), VI_SUCCESS);
-             return join(a, l, com);
+             return queried<ViInt16, ViReal64, ViUInt16>(
+                 [](auto... out) { return kq3917e_queryInputTriggering(0, 1, out...); });
          }},
         {"slopes", "0,0", [] { return kq3917e_confInputSlopes(0, 0, 1); }, "0,1",
          [] {
-             ViUInt16 a = 9, b = 9;
-             EXPECT_EQ(kq3917e_queryInputSlopes(0, &a, &b), VI_SUCCESS);
-             return join(a, b);
+             return queried<ViUInt16, ViUInt16>(
+                 [](auto... out) { return kq3917e_queryInputSlopes(0, out...); });
          }},
         {"hysteresis 2", "0", [] { return kq3917e_confInputHysteresis(0, 2, 1); }, "1",
          [] {
-             ViUInt16 v = 9;
-             EXPECT_EQ(kq3917e_queryInputHysteresis(0, 2, &v), VI_SUCCESS);
-             return join(v);
+             return queried<ViUInt16>([](auto... out) { return kq3917e_queryInputHysteresis(0, 2, out...); });
          }},
         {"trigger mode 1", "1", [] { return kq3917e_confAutoTrigMode(0, 1, 3); }, "3",
          [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryAutoTrigMode(0, 1, &v), VI_SUCCESS);
-             return join(v);
+             return queried<ViInt16>([](auto... out) { return kq3917e_queryAutoTrigMode(0, 1, out...); });
          }},
         {"min auto trigger frequency", "0", [] { return kq3917e_confMinAutoTrigFreq(0, 1); }, "1",
          [] {
-             ViUInt16 v = 9;
-             EXPECT_EQ(kq3917e_queryMinAutoTrigFreq(0, &v), VI_SUCCESS);
-             return join(v);
+             return queried<ViUInt16>([](auto... out) { return kq3917e_queryMinAutoTrigFreq(0, out...); });
          }},
         {"arming", "0,0,9", [] { return kq3917e_confArming(0, 3, 10, 0); }, "3,10,0",
          [] {
-             ViInt16 a = -1, b = -1, c = -1;
-             EXPECT_EQ(kq3917e_queryArming(0, &a, &b, &c), VI_SUCCESS);
-             return join(a, b, c);
+             return queried<ViInt16, ViInt16, ViInt16>(
+                 [](auto... out) { return kq3917e_queryArming(0, out...); });
          }},
         {"arm level", "1.600000", [] { return kq3917e_confArmingLevel(0, -2.25); }, "-2.250000",
-         [] {
-             ViReal64 v = NAN;
-             EXPECT_EQ(kq3917e_queryArmingLevel(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViReal64>([](auto... out) { return kq3917e_queryArmingLevel(0, out...); }); }},
         {"arm mode", "0", [] { return kq3917e_confExtArmMode(0, 1); }, "1",
-         [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryExtArmMode(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViInt16>([](auto... out) { return kq3917e_queryExtArmMode(0, out...); }); }},
         {"arm hysteresis", "0", [] { return kq3917e_confExtArmHysteresis(0, 1); }, "1",
          [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryExtArmHysteresis(0, &v), VI_SUCCESS);
-             return join(v);
+             return queried<ViInt16>([](auto... out) { return kq3917e_queryExtArmHysteresis(0, out...); });
          }},
         {"delay", "0,0.000192", [] { return kq3917e_confDelay(0, 1, 0.5); }, "1,0.500000",
          [] {
-             ViUInt16 e = 9;
-             ViReal64 d = NAN;
-             EXPECT_EQ(kq3917e_queryDelay(0, &e, &d), VI_SUCCESS);
-             return join(e, d);
+             return queried<ViUInt16, ViReal64>([](auto... out) { return kq3917e_queryDelay(0, out...); });
          }},
         {"gate output", "8", [] { return kq3917e_outputGate(0, 15); }, "15",
-         [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryOutputGate(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViInt16>([](auto... out) { return kq3917e_queryOutputGate(0, out...); }); }},
         {"math", "0.000000,1.000000,0", [] { return kq3917e_mathCalculation(0, 0, 3.5, 0, -2.0, 1); },
          "3.500000,-2.000000,1",
          [] {
-             ViReal64 a = NAN, b = NAN;
-             ViUInt16 e = 9;
-             EXPECT_EQ(kq3917e_queryMathCalculation(0, &a, &b, &e), VI_SUCCESS);
-             return join(a, b, e);
+             return queried<ViReal64, ViReal64, ViUInt16>(
+                 [](auto... out) { return kq3917e_queryMathCalculation(0, out...); });
          }},
         {"timeout", "2000", [] { return kq3917e_setSystTimeout(0, 1); }, "1",
-         [] {
-             ViInt32 v = -1;
-             EXPECT_EQ(kq3917e_readSystTimeout(0, &v), VI_SUCCESS);
-             return join(v);
-         }},
+         [] { return queried<ViInt32>([](auto... out) { return kq3917e_readSystTimeout(0, out...); }); }},
         {"threshold DAC 9", "128", [] { return kq3917e_confCalibrationDAC(0, 9, 255); }, "255",
          [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryCalibrationDAC(0, 9, &v), VI_SUCCESS);
-             return join(v);
+             return queried<ViInt16>([](auto... out) { return kq3917e_queryCalibrationDAC(0, 9, out...); });
          }},
         {"DAC 14", "2048", [] { return kq3917e_confCalibrationDAC(0, 14, 4095); }, "4095",
          [] {
-             ViInt16 v = -1;
-             EXPECT_EQ(kq3917e_queryCalibrationDAC(0, 14, &v), VI_SUCCESS);
-             return join(v);
+             return queried<ViInt16>([](auto... out) { return kq3917e_queryCalibrationDAC(0, 14, out...); });
          }},
     };
 }
