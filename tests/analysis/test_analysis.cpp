@@ -100,41 +100,39 @@ TEST(HistogramTest, EverySampleCountedBetweenMinAndMax)
     }
 }
 
-TEST(MaxMin1DTest, FirstIndexOfEachExtreme)
+struct ExtremesCase {
+    const char *name;
+    std::vector<double> samples;
+    double max;
+    int maxIndex;
+    double min;
+    int minIndex;
+};
+
+class MaxMin1DTest : public testing::TestWithParam<ExtremesCase>
 {
-    const double samples[] = {3, -1, 7, 7, -1, 2};
+};
+
+TEST_P(MaxMin1DTest, ExtremesAndFirstIndex)
+{
+    const ExtremesCase &c = GetParam();
     double max = 0, min = 0;
     int maxIndex = -1, minIndex = -1;
-    ASSERT_EQ(MaxMin1D(samples, 6, &max, &maxIndex, &min, &minIndex), ANALYSIS_NO_ERROR);
-    EXPECT_EQ(max, 7);
-    EXPECT_EQ(maxIndex, 2);
-    EXPECT_EQ(min, -1);
-    EXPECT_EQ(minIndex, 1);
+    ASSERT_EQ(
+        MaxMin1D(c.samples.data(), static_cast<int>(c.samples.size()), &max, &maxIndex, &min, &minIndex),
+        ANALYSIS_NO_ERROR);
+    EXPECT_TRUE(max == c.max || (std::isnan(max) && std::isnan(c.max))) << max;
+    EXPECT_EQ(maxIndex, c.maxIndex);
+    EXPECT_TRUE(min == c.min || (std::isnan(min) && std::isnan(c.min))) << min;
+    EXPECT_EQ(minIndex, c.minIndex);
 }
 
-TEST(MaxMin1DTest, NaNSamplesArePassedOver)
-{
-    const double samples[] = {kNaN, 4, kNaN, -2};
-    double max = 0, min = 0;
-    int maxIndex = -1, minIndex = -1;
-    ASSERT_EQ(MaxMin1D(samples, 4, &max, &maxIndex, &min, &minIndex), ANALYSIS_NO_ERROR);
-    EXPECT_EQ(max, 4);
-    EXPECT_EQ(maxIndex, 1);
-    EXPECT_EQ(min, -2);
-    EXPECT_EQ(minIndex, 3);
-}
-
-TEST(MaxMin1DTest, AllNaN)
-{
-    const double samples[] = {kNaN, kNaN};
-    double max = 0, min = 0;
-    int maxIndex = -1, minIndex = -1;
-    ASSERT_EQ(MaxMin1D(samples, 2, &max, &maxIndex, &min, &minIndex), ANALYSIS_NO_ERROR);
-    EXPECT_TRUE(std::isnan(max));
-    EXPECT_TRUE(std::isnan(min));
-    EXPECT_EQ(maxIndex, 0);
-    EXPECT_EQ(minIndex, 0);
-}
+INSTANTIATE_TEST_SUITE_P(Cases, MaxMin1DTest,
+                         testing::Values(ExtremesCase{"FirstOccurrence", {3, -1, 7, 7, -1, 2}, 7, 2, -1, 1},
+                                         ExtremesCase{"NaNPassedOver", {kNaN, 4, kNaN, -2}, 4, 1, -2, 3},
+                                         ExtremesCase{"AllNaN", {kNaN, kNaN}, kNaN, 0, kNaN, 0},
+                                         ExtremesCase{"OneSample", {5}, 5, 0, 5, 0}),
+                         [](const testing::TestParamInfo<ExtremesCase> &info) { return info.param.name; });
 
 TEST(StdDevTest, PopulationDeviation)
 {

@@ -182,17 +182,18 @@ ViStatus attribute(const Object &object, ViAttr attr, void *value)
     }
 }
 
-// The instrument of session `vi` for a register access in `space`, or the
-// status that refuses the access.
-ViStatus registers(ViSession vi, ViUInt16 space, Instrument *&instrument)
+// A register access in `space` on the module of session `vi`: `access`
+// answers it from the model unless the session, the space or the module
+// refuses it.
+template <typename Access> ViStatus registerAccess(ViSession vi, ViUInt16 space, Access access)
 {
+    std::lock_guard lock(sys().mutex);
     Object *object = sys().find(vi, Object::Kind::Instrument);
     if (!object)
         return VI_ERROR_INV_OBJECT;
     if (space != VI_PXI_BAR0_SPACE)
         return VI_ERROR_INV_SPACE;
-    instrument = object->instrument;
-    return instrument->answer() ? VI_SUCCESS : VI_ERROR_TMO;
+    return object->instrument->answer() ? access(object->instrument->model) : VI_ERROR_TMO;
 }
 
 } // namespace
@@ -325,11 +326,8 @@ ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue)
 
 ViStatus viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 *val16)
 {
-    std::lock_guard lock(sys().mutex);
-    simkit::Instrument *instrument = nullptr;
-    ViStatus status = simkit::registers(vi, space, instrument);
-    if (status == VI_SUCCESS)
-        status = instrument->model.in16(offset, val16);
+    const ViStatus status =
+        simkit::registerAccess(vi, space, [&](uctsim::Module &m) { return m.in16(offset, val16); });
     return simkit::logged(status, "viIn16(%u,%u,0x%" PRIX64 ") -> 0x%04X", static_cast<unsigned>(vi),
                           static_cast<unsigned>(space), static_cast<std::uint64_t>(offset),
                           status == VI_SUCCESS ? static_cast<unsigned>(*val16) : 0u);
@@ -337,11 +335,8 @@ ViStatus viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 *val
 
 ViStatus viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 val16)
 {
-    std::lock_guard lock(sys().mutex);
-    simkit::Instrument *instrument = nullptr;
-    ViStatus status = simkit::registers(vi, space, instrument);
-    if (status == VI_SUCCESS)
-        status = instrument->model.out16(offset, val16);
+    const ViStatus status =
+        simkit::registerAccess(vi, space, [&](uctsim::Module &m) { return m.out16(offset, val16); });
     return simkit::logged(status, "viOut16(%u,%u,0x%" PRIX64 ",0x%04X)", static_cast<unsigned>(vi),
                           static_cast<unsigned>(space), static_cast<std::uint64_t>(offset),
                           static_cast<unsigned>(val16));
