@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <set>
 #include <string>
 #include <vector>
@@ -196,6 +197,11 @@ std::vector<Expected> expectedControls()
     return e;
 }
 
+void PrintTo(const Expected &x, std::ostream *os)
+{
+    *os << x.name;
+}
+
 class Control : public ::testing::TestWithParam<Expected>
 {
 };
@@ -342,6 +348,11 @@ int loadPanel(int constant)
 {
     const QByteArray file = resourcekit::resourceFile().toLocal8Bit();
     return LoadPanel(0, file.constData(), constant);
+}
+
+void PrintTo(const PanelRow &row, std::ostream *os)
+{
+    *os << row.name;
 }
 
 class Rendering : public ::testing::TestWithParam<PanelRow>
