@@ -6,6 +6,7 @@
 #include "mainpanel.h"
 
 #include "app.h"
+#include "handlers.h"
 #include "kq3917e.h"
 #include "maintables.h"
 #include "measure.h"
@@ -19,14 +20,6 @@
 static void setLed(int control, bool lit)
 {
     SetCtrlVal(mainPanel, control, lit ? 1 : 0);
-}
-
-// Lights leds[lit] and darkens the others of the group.
-static void lightOneOf(const int *leds, int count, int lit)
-{
-    for (int i = 0; i < count; i++) {
-        setLed(leds[i], i == lit);
-    }
 }
 
 static void setFunctionLed(int16_t code, bool lit)
@@ -202,7 +195,7 @@ static void showTrigMode(const InputIndicators &in)
 {
     int16_t mode = *in.trigMode;
     if (mode >= 1 && mode <= 3) {
-        lightOneOf(in.trigModeLeds, 3, mode - 1);
+        showOneLit(in.trigModeLeds, 3, mode - 1);
         setLed(in.autoLed, mode != 1);
     }
 }
@@ -218,7 +211,7 @@ void refreshInputSettings(void)
         if (answered(kq3917e_queryInputTriggering(instrSession, in.channel, in.attenuation, in.level,
                                                   &settings.commonInput),
                      in.triggeringText)) {
-            lightOneOf(in.attenuationLeds, 2, *in.attenuation != 0);
+            showOneLit(in.attenuationLeds, 2, *in.attenuation != 0);
             if (in.channel == 1) {
                 setLed(MAIN_CHANNEL_COUPLING_LED, settings.commonInput == 0);
             }
@@ -245,7 +238,7 @@ void refreshInputSettings(void)
     }
     if (answered(kq3917e_queryMinAutoTrigFreq(instrSession, &settings.minAutoTrigFreq),
                  "reading auto trigger frequency")) {
-        lightOneOf(autoFreqLeds, 2, settings.minAutoTrigFreq != 0);
+        showOneLit(autoFreqLeds, 2, settings.minAutoTrigFreq != 0);
     }
     if (answered(kq3917e_queryInputSlopes(instrSession, &settings.in1Slope, &settings.in2Slope),
                  "reading input slopes")) {
@@ -274,7 +267,7 @@ void refreshInputSettings(void)
         SetCtrlVal(mainPanel, MAIN_EXT_ARM_LEVEL, settings.extArmLevel);
     }
     if (answered(kq3917e_queryExtArmMode(instrSession, &settings.armMode), "reading arm mode")) {
-        lightOneOf(armModeLeds, 2, settings.armMode != 0);
+        showOneLit(armModeLeds, 2, settings.armMode != 0);
     }
     if (answered(kq3917e_queryDelay(instrSession, &settings.delayEnabled, &settings.delay),
                  "reading time interval delay settings")) {
@@ -288,7 +281,7 @@ void refreshInputSettings(void)
     if (answered(kq3917e_queryStandard(instrSession, &settings.standard),
                  "reading reference standard setting") &&
         settings.standard >= 0 && settings.standard <= 2) {
-        lightOneOf(standardLeds, 3, settings.standard);
+        showOneLit(standardLeds, 3, settings.standard);
     }
 }
 
