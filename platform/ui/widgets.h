@@ -64,7 +64,7 @@ class TimerControl : public QWidget
     QTimer &timer() { return timer_; }
 
   private:
-    QTimer timer_;
+    QTimer timer_{this};
 };
 
 class FormLoader : public QUiLoader
