@@ -58,9 +58,9 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
     if (event != EVENT_TIMER_TICK) {
         return 0;
     }
-    // One mode per tick, by priority: the calibration readings come first,
-    // then a pending single reading, the histogram acquisition, continuous
-    // fetching. With none active the tick makes no driver call.
+    // One mode per tick, by priority. The calibration readings of the FTIC
+    // panel go ahead of the single reading, the histogram acquisition between
+    // it and continuous fetching. With no mode active the tick makes no call.
     if (singleReadingPending) {
         takeSingleReading();
     } else if (continuousMode) {
