@@ -136,39 +136,66 @@ INSTANTIATE_TEST_SUITE_P(Examples, ChannelCoupling,
 
 // --------------------------------------------------- aperture and resolution
 
-TEST_F(MainPanelHandlerTest, ApertureShowsTheResolutionTheModuleWorksOut)
+struct LinkedCase {
+    const char *name;
+    int control; // the one the user changes
+    int value;
+    int linked;      // the one the module works out
+    int linkedShown; // what the linked control shows before
+    CallText configure;
+    const char *query;
+};
+
+class LinkedTiming : public MainPanelHandlerTest, public ::testing::WithParamInterface<LinkedCase>
 {
-    SetCtrlVal(mainPanel, MAIN_RESOLUTION, 12);
-    SetCtrlVal(mainPanel, MAIN_APERTURE, 1000);
-    changeValue(MAIN_APERTURE);
-    ViInt16 resolution = 0;
-    ViUInt16 averaging = 0;
-    kq3917e_queryMeasRes(instrSession, &resolution, &averaging);
-    ASSERT_NE(resolution, 12) << "the module's answer must differ from what the control showed";
-    EXPECT_EQ(settings.aperture, 1000);
-    EXPECT_EQ(settings.resolution, resolution);
-    EXPECT_EQ(mainInt(MAIN_RESOLUTION), resolution);
+  protected:
+    // The linked value as the module has it now.
+    static int moduleValue(int linked)
+    {
+        if (linked == MAIN_RESOLUTION) {
+            ViInt16 resolution = 0;
+            ViUInt16 averaging = 0;
+            kq3917e_queryMeasRes(instrSession, &resolution, &averaging);
+            return resolution;
+        }
+        ViInt32 aperture = 0;
+        kq3917e_queryAperture(instrSession, &aperture);
+        return aperture;
+    }
+};
+
+TEST_P(LinkedTiming, TheOtherShowsWhatTheModuleWorksOut)
+{
+    const LinkedCase &c = GetParam();
+    SetCtrlVal(mainPanel, c.linked, c.linkedShown);
+    SetCtrlVal(mainPanel, c.control, c.value);
+    changeValue(c.control);
     std::vector<CallText> calls = recordedCalls();
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], CallText("kq3917e_confAperture", "1000"));
-    EXPECT_EQ(calls[1].first, "kq3917e_queryMeasRes");
+    int expected = moduleValue(c.linked);
+    ASSERT_NE(expected, c.linkedShown) << "the module's answer must differ from what the control showed";
+    EXPECT_EQ(mainInt(c.linked), expected);
+    EXPECT_EQ(c.linked == MAIN_RESOLUTION ? settings.resolution : settings.aperture, expected);
+    EXPECT_EQ(c.linked == MAIN_RESOLUTION ? settings.aperture : settings.resolution, c.value);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0], c.configure);
+    EXPECT_EQ(calls[1].first, c.query);
 }
 
-TEST_F(MainPanelHandlerTest, ResolutionShowsTheApertureTheModuleWorksOut)
-{
-    SetCtrlVal(mainPanel, MAIN_APERTURE, 1);
-    SetCtrlVal(mainPanel, MAIN_RESOLUTION, 10);
-    changeValue(MAIN_RESOLUTION);
-    ViInt32 aperture = 0;
-    kq3917e_queryAperture(instrSession, &aperture);
-    ASSERT_NE(aperture, 1) << "the module's answer must differ from what the control showed";
-    EXPECT_EQ(settings.resolution, 10);
-    EXPECT_EQ(settings.aperture, aperture);
-    EXPECT_EQ(mainInt(MAIN_APERTURE), aperture);
-    std::vector<CallText> calls = recordedCalls();
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[0], CallText("kq3917e_confMeasRes", "10,0"));
-    EXPECT_EQ(calls[1].first, "kq3917e_queryAperture");
-}
+INSTANTIATE_TEST_SUITE_P(Controls, LinkedTiming,
+                         ::testing::Values(LinkedCase{"Aperture",
+                                                      MAIN_APERTURE,
+                                                      1000,
+                                                      MAIN_RESOLUTION,
+                                                      12,
+                                                      {"kq3917e_confAperture", "1000"},
+                                                      "kq3917e_queryMeasRes"},
+                                           LinkedCase{"Resolution",
+                                                      MAIN_RESOLUTION,
+                                                      10,
+                                                      MAIN_APERTURE,
+                                                      1,
+                                                      {"kq3917e_confMeasRes", "10,0"},
+                                                      "kq3917e_queryAperture"}),
+                         [](const ::testing::TestParamInfo<LinkedCase> &info) { return info.param.name; });
 
 } // namespace
