@@ -293,10 +293,9 @@ QWidget *createWindow(const uir::Panel &def, QWidget *parent)
     QWidget *window = r.loader->load(&form);
     if (!window)
         return nullptr;
-    window->setParent(parent);
-    window->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint);
+    // Reparenting restyles every child: only a child panel pays for it.
+    if (parent)
+        window->setParent(parent, window->windowFlags());
     window->setWindowTitle(def.title);
     QSize size = def.size.isValid() ? def.size : window->sizeHint();
     if (size.isEmpty())

@@ -176,8 +176,16 @@ QWidget *FormLoader::createWidget(const QString &className, QWidget *parent, con
     else if (className == QLatin1String("Timer"))
         w = new TimerControl(parent);
     else
-        return QUiLoader::createWidget(className, parent, name);
+        w = QUiLoader::createWidget(className, parent, name);
+    if (!w)
+        return nullptr;
     w->setObjectName(name);
+    // The page becomes a fixed-size panel window. Its flags are set while it
+    // has no children yet: setting them later restyles the whole panel.
+    if (!parent)
+        w->setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint);
     return w;
 }
 
