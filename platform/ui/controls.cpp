@@ -220,13 +220,14 @@ QWidget *captionOf(QWidget *w)
     return labelOf(w);
 }
 
-PlotArea *plotOf(int panel, int control, int *error, bool strip)
+// The graph or strip chart of a control; strip narrows it to one of the two.
+PlotArea *plotOf(int panel, int control, int *error, std::optional<bool> strip)
 {
     ControlRec *c = findControl(panel, control, error);
     if (!c)
         return nullptr;
     auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
-    if (!plot || plot->isStrip() != strip) {
+    if (!plot || (strip && plot->isStrip() != *strip)) {
         *error = UIE_INVALID_CONTROL;
         return nullptr;
     }
@@ -435,12 +436,9 @@ int PlotXY(int panel, int control, const void *xArray, const void *yArray, int n
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh)
 {
     int error = 0;
-    ControlRec *c = findControl(panel, control, &error);
-    if (!c)
-        return error;
-    auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
+    PlotArea *plot = plotOf(panel, control, &error, std::nullopt);
     if (!plot)
-        return UIE_INVALID_CONTROL;
+        return error;
     if (!plot->deletePlot(plotHandle))
         return UIE_INVALID_VALUE;
     plot->redraw(refresh == VAL_IMMEDIATE_DRAW);
@@ -451,12 +449,9 @@ int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double x
                  double ymin, double ymax)
 {
     int error = 0;
-    ControlRec *c = findControl(panel, control, &error);
-    if (!c)
-        return error;
-    auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
+    PlotArea *plot = plotOf(panel, control, &error, std::nullopt);
     if (!plot)
-        return UIE_INVALID_CONTROL;
+        return error;
     auto valid = [](int scaling, double min, double max) {
         return scaling == VAL_AUTOSCALE || scaling == VAL_NO_CHANGE ||
                (scaling == VAL_MANUAL && std::isfinite(min) && std::isfinite(max) && min < max);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "uitest_support.h"
 
+#include "uirmodel.h"
+
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace
@@ -39,6 +42,38 @@ std::vector<Raised> &raised()
 void onNextCallback(std::function<void()> action)
 {
     pending = std::move(action);
+}
+
+void KindsPanel::SetUp()
+{
+    uitest::Activate();
+    panel = LoadPanel(0, fixture("kinds.uir").c_str(), FX_KINDS);
+    ASSERT_GT(panel, 0);
+    raised().clear();
+}
+
+void KindsPanel::TearDown()
+{
+    ResumeTimerCallbacks();
+    DiscardPanel(panel);
+    ProcessSystemEvents();
+    uitest::Deactivate();
+}
+
+bool registerIgnoringCallbacks(const char *path)
+{
+    QFile file(path);
+    const auto model = file.open(QIODevice::ReadOnly) ? uir::parse(file.readAll(), nullptr) : std::nullopt;
+    if (!model)
+        return false;
+    const auto names = model->callbackNames();
+    for (const QString &name : names.control)
+        RegisterCtrlCallback(name.toUtf8().constData(), [](int, int, int, void *, int, int) { return 0; });
+    for (const QString &name : names.panel)
+        RegisterPanelCallback(name.toUtf8().constData(), [](int, int, void *, int, int) { return 0; });
+    for (const QString &name : names.menu)
+        RegisterMenuCallback(name.toUtf8().constData(), [](int, int, void *, int) {});
+    return true;
 }
 
 std::string fixture(const char *name)

@@ -15,33 +15,17 @@
 namespace
 {
 
-class Events : public testing::Test
+class Events : public KindsPanel
 {
   protected:
-    void SetUp() override
-    {
-        uitest::Activate();
-        panel = LoadPanel(0, fixture("kinds.uir").c_str(), FX_KINDS);
-        ASSERT_GT(panel, 0);
-        raised().clear();
-    }
-    void TearDown() override
-    {
-        ResumeTimerCallbacks();
-        DiscardPanel(panel);
-        ProcessSystemEvents();
-        uitest::Deactivate();
-    }
-    QWidget *widget(int control) { return uitest::ControlWidget(panel, control); }
-    std::vector<Raised> expect(int control, std::initializer_list<int> events)
+    std::vector<Raised> expect(int control, std::initializer_list<int> events) const
     {
         std::vector<Raised> out;
         for (int e : events)
             out.push_back({panel, control, e});
         return out;
     }
-    QTimer *timer() { return widget(FX_TIMER)->findChild<QTimer *>(); }
-    int panel = 0;
+    QTimer *timer() const { return widget(FX_TIMER)->findChild<QTimer *>(); }
 };
 
 TEST_F(Events, ClicksPerKind)

@@ -13,24 +13,7 @@
 namespace
 {
 
-class Panels : public testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        uitest::Activate();
-        panel = LoadPanel(0, fixture("kinds.uir").c_str(), FX_KINDS);
-        ASSERT_GT(panel, 0);
-        raised().clear();
-    }
-    void TearDown() override
-    {
-        DiscardPanel(panel);
-        ProcessSystemEvents();
-        uitest::Deactivate();
-    }
-    int panel = 0;
-};
+using Panels = KindsPanel;
 
 TEST(LoadPanelFailures, EachGivesItsOwnNegativeResult)
 {
@@ -285,13 +268,7 @@ TEST(RealResource, EveryPanelLoadsAndRenders)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const auto model = uir::parse(file.readAll(), nullptr);
     ASSERT_TRUE(model);
-    const auto names = model->callbackNames();
-    for (const QString &name : names.control)
-        RegisterCtrlCallback(name.toUtf8().constData(), [](int, int, int, void *, int, int) { return 0; });
-    for (const QString &name : names.panel)
-        RegisterPanelCallback(name.toUtf8().constData(), [](int, int, void *, int, int) { return 0; });
-    for (const QString &name : names.menu)
-        RegisterMenuCallback(name.toUtf8().constData(), [](int, int, void *, int) {});
+    ASSERT_TRUE(registerIgnoringCallbacks(UCT_RESOURCE_PATH));
     uitest::Activate();
     for (const uir::Panel &def : model->panels) {
         const int handle = LoadPanel(0, UCT_RESOURCE_PATH, def.number);

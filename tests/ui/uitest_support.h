@@ -5,6 +5,8 @@
 #include "userint.h"
 #include "userint_testseam.h"
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -43,3 +45,17 @@ enum {
 enum { FX_PLAIN_OK = 2, FX_MENU_ONE = 2, FX_MENU_TWO = 3 };
 
 std::string fixture(const char *name);
+
+// Registers a callback that does nothing under every name the resource file
+// at path binds; false when the file does not parse.
+bool registerIgnoringCallbacks(const char *path);
+
+// A fresh copy of the fixture's panel of every kind, with the seam active.
+class KindsPanel : public testing::Test
+{
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+    QWidget *widget(int control) const { return uitest::ControlWidget(panel, control); }
+    int panel = 0;
+};
