@@ -261,6 +261,9 @@ void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
         [[fallthrough]];
     case uir::Kind::TextIndicator:
     case uir::Kind::Led:
+        // An LED's start state comes from the file's dynamic "value".
+        if (rec.def->kind == uir::Kind::Led)
+            static_cast<Led *>(w)->setOn(w->property("value").toInt() != 0);
         // Clicks land on the inner editor of spin boxes: watch it too.
         input.watch(w, number);
         for (QWidget *inner : w->findChildren<QWidget *>())
