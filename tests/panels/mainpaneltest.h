@@ -1,94 +1,148 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main panel's handler tests: MAIN over the simulated module (the
-// measurement tests' fixture), commit presses, recorded driver calls and
-// "API Error" reports.
+// MAIN loaded from the resource file over the simulated module, seams on,
+// the settings record and run state at their start values, driver calls
+// recorded; helpers for presses, LEDs and "API Error" reports. Shared by the
+// main panel's tests and the timer tests.
 #pragma once
 
-#include "../measure/paneltest.h"
+#include "app.h"
 #include "handlers.h"
+#include "kq3917e_testseam.h"
+#include "mainpanel.h"
 #include "maintables.h"
+#include "measure.h"
+#include "userint.h"
+#include "userint_testseam.h"
+#include <uctpanels.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <string>
-#include <utility>
 #include <vector>
 
-// A driver call as the tests compare it: operation and input arguments.
-typedef std::pair<std::string, std::string> CallText;
-
-class MainPanelHandlerTest : public MainPanelTest
+class MainPanelTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
+    static void SetUpTestSuite()
     {
-        MainPanelTest::SetUp();
-        aboutPanel = 0;
+        ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
+        // The strip chart's own callback belongs to a later layer; a real
+        // registration replaces this one.
+        RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
+        registerAppCallbacks();
+        registerMainPanelCallbacks();
+        registerMeasureCallbacks();
     }
 
-    // The secondary panels that a test left open.
+    void SetUp() override
+    {
+        uitest::Activate();
+        drvtest::ResetDriver();
+        kq3917e_simulate(1);
+        resetMainPanelState();
+        mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN);
+        ASSERT_GT(mainPanel, 0);
+        drvtest::StartRecording();
+    }
+
     void TearDown() override
     {
-        for (int *handle : {&configSysPanel, &versionPanel, &mathPanel, &histogramPanel, &aboutPanel}) {
-            if (*handle > 0) {
-                DiscardPanel(*handle);
+        drvtest::StopRecording();
+        drvtest::ClearRefusals();
+        for (int *panel : {&configSysPanel, &versionPanel, &mathPanel, &histogramPanel, &aboutPanel,
+                           &stripChartPanel, &mainPanel}) {
+            if (*panel > 0) {
+                DiscardPanel(*panel);
             }
-            *handle = 0;
+            *panel = 0;
         }
-        MainPanelTest::TearDown();
+        uitest::Deactivate();
     }
 };
 
-inline int press(int control)
+// The driver calls recorded so far as "name(arguments)", driver prefix and
+// the reporter's message look-ups left out, separated by blanks.
+inline std::string calls()
 {
-    return uitest::CallCtrlCallback(mainPanel, control, EVENT_COMMIT);
-}
-
-inline int changeValue(int control)
-{
-    return uitest::CallCtrlCallback(mainPanel, control, EVENT_VAL_CHANGED);
-}
-
-// The calls sent to the module; the reporter's message look-ups left out.
-inline std::vector<CallText> recordedCalls()
-{
-    std::vector<CallText> calls;
+    std::string text;
     for (const drvtest::Call &call : drvtest::Calls()) {
         if (call.name != "kq3917e_error_message") {
-            calls.emplace_back(call.name, call.args);
+            text += (text.empty() ? "" : " ") + call.name.substr(8) + "(" + call.args + ")";
         }
     }
-    return calls;
+    return text;
 }
 
-// The popup text that checkError shows for a refused call.
-inline std::string apiErrorText(const std::string &actionText, ViStatus status)
+// A value of a control on MAIN, or with attribute one of its attributes.
+template <typename T = double> T val(int control, int attribute = -1)
 {
-    char message[KQ3917E_MESSAGE_SIZE] = "";
-    kq3917e_error_message(instrSession, status, message);
-    return actionText + ": " + message;
-}
-
-inline void setLeds(const std::vector<int> &leds, const std::vector<int> &values)
-{
-    for (size_t i = 0; i < leds.size(); i++) {
-        SetCtrlVal(mainPanel, leds[i], values[i]);
-    }
-}
-
-inline std::vector<int> ledValues(const std::vector<int> &leds)
-{
-    std::vector<int> values;
-    for (int led : leds) {
-        values.push_back(mainInt(led));
-    }
-    return values;
-}
-
-inline double mainDoubleAttribute(int control, int attribute)
-{
-    double value = 0.0;
-    GetCtrlAttribute(mainPanel, control, attribute, &value);
+    T value{};
+    attribute < 0 ? GetCtrlVal(mainPanel, control, &value)
+                  : GetCtrlAttribute(mainPanel, control, attribute, &value);
     return value;
+}
+
+inline std::string text(int control)
+{
+    char value[256] = "";
+    GetCtrlVal(mainPanel, control, value);
+    return value;
+}
+
+inline int press(int control, int event = EVENT_COMMIT)
+{
+    return uitest::CallCtrlCallback(mainPanel, control, event);
+}
+
+// A list of controls; a call keeps long lists to few lines.
+template <typename... Control> std::vector<int> controls(Control... control)
+{
+    return {control...};
+}
+
+// LEDs on MAIN as a text of '0' and '1', a gap in the list as a blank; and
+// the other way.
+const int gap = -1;
+
+inline std::string leds(const std::vector<int> &controls)
+{
+    std::string lit;
+    for (int control : controls) {
+        lit += control == gap ? ' ' : val<int>(control) ? '1' : '0';
+    }
+    return lit;
+}
+
+inline void setLeds(const std::vector<int> &controls, const std::string &lit)
+{
+    for (size_t i = 0; i < controls.size(); i++) {
+        SetCtrlVal(mainPanel, controls[i], lit[i] == '1' ? 1 : 0);
+    }
+}
+
+// Settings made on the module directly, in order; each must be accepted.
+inline void accepted(std::initializer_list<ViStatus> statuses)
+{
+    EXPECT_EQ(std::vector<ViStatus>(statuses), std::vector<ViStatus>(statuses.size(), 0));
 }
 
 // A status that the simulated driver has no text of its own for.
 const ViStatus refusedStatus = -1074001000;
+
+// The popups so far, each to be an "API Error" with "action text: driver
+// text" for status: their action texts joined by '|'.
+inline std::string reports(ViStatus status = refusedStatus)
+{
+    char message[KQ3917E_MESSAGE_SIZE] = "";
+    kq3917e_error_message(instrSession, status, message);
+    const std::string suffix = std::string(": ") + message;
+    std::string texts;
+    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        EXPECT_EQ(popup.title, "API Error");
+        size_t at = popup.text.size() - std::min(popup.text.size(), suffix.size());
+        bool ends = popup.text.compare(at, std::string::npos, suffix) == 0;
+        texts += (texts.empty() ? "" : "|") + (ends ? popup.text.substr(0, at) : "[" + popup.text + "]");
+    }
+    return texts;
+}
