@@ -1,123 +1,99 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "apptest.h"
 
-#include <uctpanels.h>
-
-#include <QApplication>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 void AppTest::SetUp()
 {
     uitest::Activate();
     drvtest::ResetDriver();
+    drvtest::ReloadDriverLibrary();
     drvtest::StartRecording();
-    resetAppGlobals();
-}
-
-void resetAppGlobals()
-{
-    instrSession = 0;
-    defaultRM = 0;
+    instrSession = defaultRM = 0;
     resourceName[0] = '\0';
-    demoMode = 0;
-    mainPanel = 0;
-    aboutPanel = 0;
-    chosenIndex = CHOICE_NONE;
+    demoMode = mainPanel = aboutPanel = 0;
+    auto countTicks = [](int, int, int event, void *, int, int) {
+        timerTicks += event == EVENT_TIMER_TICK;
+        return 0;
+    };
+    RegisterPanelCallback("fticInit", [](int, int, void *, int, int) { return 0; });
+    RegisterCtrlCallback("setCtrMainEvent", countTicks);
+    RegisterCtrlCallback("TimerFunction", countTicks);
 }
 
-void AppTest::TearDown()
+std::string callsTo(const std::vector<std::string> &names)
 {
-    drvtest::StopRecording();
-    uitest::Deactivate();
+    std::string calls;
+    for (const drvtest::Call &call : drvtest::Calls())
+        if (std::ranges::count(names, call.name))
+            calls += call.name + "(" + std::to_string(call.session) + "," + call.args + ") ";
+    return calls;
 }
 
-static int stubCtrl(int, int, int, void *, int, int)
+std::vector<std::string> popupLines(bool withText)
 {
-    return 0;
-}
-
-static int stubPanel(int, int, void *, int, int)
-{
-    return 0;
-}
-
-static int timerTicks = 0;
-
-static int countingTimer(int, int, int event, void *, int, int)
-{
-    if (event == EVENT_TIMER_TICK)
-        timerTicks++;
-    return 0;
-}
-
-int stubTimerTicks()
-{
-    return timerTicks;
-}
-
-void registerOtherLayerStubs()
-{
-    RegisterPanelCallback("fticInit", stubPanel);
-    RegisterCtrlCallback("setCtrMainEvent", stubCtrl);
-    RegisterCtrlCallback("TimerFunction", countingTimer);
-}
-
-void runSoon(std::function<void()> fn)
-{
-    QTimer::singleShot(0, qApp, std::move(fn));
-}
-
-int findPanelWithControl(const char *controlName)
-{
-    // Handles are small positive numbers; a test never has many panels.
-    for (int handle = 1; handle < 1000; handle++) {
-        QWidget *panel = uitest::PanelWidget(handle);
-        if (panel != nullptr && panel->findChild<QWidget *>(controlName) != nullptr)
-            return handle;
-    }
-    return 0;
-}
-
-std::vector<drvtest::Call> callsNamed(const std::string &name)
-{
-    std::vector<drvtest::Call> found;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        if (call.name == name)
-            found.push_back(call);
-    }
-    return found;
-}
-
-std::vector<std::string> popupTitles()
-{
-    std::vector<std::string> titles;
+    std::vector<std::string> lines;
     for (const uitest::PopupRecord &popup : uitest::Popups())
-        titles.push_back(popup.title);
-    return titles;
+        lines.push_back(withText ? popup.title + ": " + popup.text : popup.title);
+    return lines;
+}
+
+std::string driverText(ViStatus status)
+{
+    char text[KQ3917E_MESSAGE_SIZE] = "";
+    kq3917e_error_message(0, status, text);
+    return text;
 }
 
 std::string expectedReport(const std::string &actionText, ViStatus status)
 {
-    char text[KQ3917E_MESSAGE_SIZE] = "";
-    kq3917e_error_message(0, status, text);
-    char message[1024];
-    snprintf(message, sizeof message, "Error while %s\nError code = %d (%X)\nError Message = '%.80s'\n",
-             actionText.c_str(), (int)status, (unsigned)status, text);
-    return message;
+    char code[32];
+    snprintf(code, sizeof code, "%d (%X)", (int)status, (unsigned)status);
+    return "Error while " + actionText + "\nError code = " + code + "\nError Message = '" +
+           driverText(status).substr(0, 80) + "'\n";
 }
 
-int runAndQuit(MainPanelView *view)
+int runAndQuit(std::string *slot)
 {
-    runSoon([view] {
-        char slot[100] = "";
-        GetCtrlVal(mainPanel, MAIN_SLOT, slot);
-        view->slot = slot;
-        GetCtrlVal(mainPanel, MAIN_STATUS_LED, &view->led);
-        view->visible = uitest::PanelWidget(mainPanel)->isVisible();
+    // Looks at every pass until the main panel is up; gone with this call.
+    QTimer reader;
+    long callsBeforeQuit = -1;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (mainPanel == 0)
+            return;
+        reader.stop();
+        char text[100] = "";
+        int led = 0;
+        GetCtrlVal(mainPanel, MAIN_SLOT, text);
+        GetCtrlVal(mainPanel, MAIN_STATUS_LED, &led);
+        *slot = std::string(text) + "|" + std::to_string(led);
+        EXPECT_TRUE(uitest::PanelWidget(mainPanel)->isVisible());
+        callsBeforeQuit = drvtest::Calls().size();
         uitest::CallCtrlCallback(mainPanel, MAIN_QUIT, EVENT_COMMIT);
+        int ticks = timerTicks;
+        uitest::TimerTick(mainPanel, MAIN_TIMER);
+        EXPECT_EQ(timerTicks, ticks) << "a timer tick after Quit";
     });
-    return runSoftFrontPanel();
+    reader.start(0);
+    int exitCode = runSoftFrontPanel();
+    EXPECT_TRUE(callsBeforeQuit < 0 || (long)drvtest::Calls().size() == callsBeforeQuit)
+        << "a driver call on Quit";
+    ResumeTimerCallbacks();
+    return exitCode;
+}
+
+int main(int argc, char *argv[])
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    // Headless, also when CTest lists the tests at build time.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    if (InitUIRuntime(argc, argv) == 0)
+        return 1;
+    registerAppCallbacks();
+    return RUN_ALL_TESTS();
 }
