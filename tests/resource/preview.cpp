@@ -2,49 +2,27 @@
 // uct-panel-preview PANEL OUT.png: loads one panel of the resource file with
 // do-nothing callbacks, shows it, saves a picture of its window and exits.
 #include "resourcekit.h"
-#include "userint.h"
 #include "userint_testseam.h"
 
-#include <QCoreApplication>
-#include <QPixmap>
 #include <QWidget>
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
+    if (argc != 3 || !InitUIRuntime(argc, argv)) {
         std::fprintf(stderr, "usage: uct-panel-preview PANEL OUT.png\n");
         return 2;
     }
-    if (!InitUIRuntime(argc, argv)) {
-        std::fprintf(stderr, "cannot start the toolkit\n");
-        return 1;
+    int panel = 0;
+    for (const uir::Panel &def : loadResourceWithDummyCallbacks().value_or(uir::Model{}).panels)
+        if (def.name == QString::fromLocal8Bit(argv[1]))
+            panel = LoadPanel(0, resourceFile, def.number);
+    if (panel > 0 && DisplayPanel(panel) == 0) {
+        for (int i = 0; i < 5; ++i)
+            ProcessDrawEvents();
+        if (uitest::PanelWidget(panel)->window()->grab().save(QString::fromLocal8Bit(argv[2])))
+            return 0;
     }
-    const resourcekit::Index index = resourcekit::readIndex(resourcekit::resourceFile());
-    if (!index.ok) {
-        std::fprintf(stderr, "%s\n", qPrintable(index.error));
-        return 1;
-    }
-    resourcekit::registerDummyCallbacks(index);
-    const int resource = resourcekit::panelConstant(QString::fromLocal8Bit(argv[1]));
-    if (resource == 0) {
-        std::fprintf(stderr, "no panel %s\n", argv[1]);
-        return 1;
-    }
-    const QByteArray file = resourcekit::resourceFile().toLocal8Bit();
-    const int panel = LoadPanel(0, file.constData(), resource);
-    if (panel <= 0) {
-        std::fprintf(stderr, "LoadPanel(%s) failed: %d\n", argv[1], panel);
-        return 1;
-    }
-    DisplayPanel(panel);
-    for (int i = 0; i < 5; ++i)
-        ProcessDrawEvents();
-    QWidget *widget = uitest::PanelWidget(panel);
-    if (!widget || !widget->window()->grab().save(QString::fromLocal8Bit(argv[2]))) {
-        std::fprintf(stderr, "cannot save %s\n", argv[2]);
-        return 1;
-    }
-    DiscardPanel(panel);
-    return 0;
+    std::fprintf(stderr, "cannot show panel %s in %s (%d)\n", argv[1], argv[2], panel);
+    return 1;
 }

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Shared by the layer's tests: a recorder behind the fixture's callbacks.
+// Shared by the layer's tests: a recorder behind the fixture's callbacks and
+// a fixture that loads the panel of every kind.
 #pragma once
 
 #include "userint.h"
@@ -15,47 +16,53 @@ struct Raised {
     int panel, control, event;
     bool operator==(const Raised &) const = default;
 };
-
 // Everything the fixture's callbacks received, in order. Control events carry
 // their control number; panel events carry 0; menu events carry the item.
-std::vector<Raised> &raised();
+inline std::vector<Raised> raised;
 // Runs inside the next callback (then cleared): lets a test act from a callback.
-void onNextCallback(std::function<void()> action);
+inline std::function<void()> onNextCallback;
 
-enum { FX_KINDS = 1, FX_PLAIN = 2 };
-// Control numbers of the fixture file, in document order.
-enum {
-    FX_CMD = 2,
-    FX_TOGGLE,
-    FX_INT,
-    FX_DBL,
-    FX_INT_IND,
-    FX_RING,
-    FX_TEXT,
-    FX_TEXT_IND,
-    FX_LABEL,
-    FX_LED,
-    FX_CHECK,
-    FX_PROGRESS,
-    FX_GRAPH,
-    FX_STRIP,
-    FX_TIMER,
-    FX_QUIT
-};
-enum { FX_PLAIN_OK = 2, FX_MENU_ONE = 2, FX_MENU_TWO = 3 };
+inline std::string fixture(const char *name)
+{
+    return std::string(UCT_UI_FIXTURES) + "/" + name;
+}
 
-std::string fixture(const char *name);
+// Panels of the fixture file, and the controls of the panel of every kind.
+enum { FX_KINDS = 1, FX_PLAIN = 2, FX_MENU_ONE = 2 };
+enum { FX_CMD = 2, FX_TOGGLE, FX_INT, FX_DBL, FX_INT_IND, FX_RING, FX_TEXT, FX_TEXT_IND, FX_LABEL };
+enum { FX_LED = FX_LABEL + 1, FX_CHECK, FX_PROGRESS, FX_GRAPH, FX_STRIP, FX_TIMER, FX_QUIT };
 
-// Registers a callback that does nothing under every name the resource file
-// at path binds; false when the file does not parse.
-bool registerIgnoringCallbacks(const char *path);
-
-// A fresh copy of the fixture's panel of every kind, with the seam active.
+// A fresh copy of the panel of every kind, with the seam active.
 class KindsPanel : public testing::Test
 {
   protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override
+    {
+        uitest::Activate();
+        ASSERT_GT(panel = load(FX_KINDS), 0);
+        raised.clear();
+    }
+    void TearDown() override
+    {
+        ResumeTimerCallbacks();
+        for (int p : loaded)
+            DiscardPanel(p);
+        ProcessSystemEvents();
+        uitest::Deactivate();
+    }
+    // Loads a panel of the fixture file, discarded after the test.
+    int load(int resource)
+    {
+        return loaded.emplace_back(LoadPanel(0, fixture("kinds.uir").c_str(), resource));
+    }
     QWidget *widget(int control) const { return uitest::ControlWidget(panel, control); }
+    std::vector<Raised> events(int control, std::initializer_list<int> events) const
+    {
+        std::vector<Raised> out;
+        for (int e : events)
+            out.push_back({panel, control, e});
+        return out;
+    }
     int panel = 0;
+    std::vector<int> loaded;
 };
