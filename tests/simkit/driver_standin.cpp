@@ -8,31 +8,30 @@
 
 #include <cstdio>
 #include <map>
+#include <tuple>
 
 namespace
 {
+
+namespace sv = simkit::visa;
 
 // Identification failure of kq3917e_init with idQuery 1: the device is not
 // the maker's 3917 module.
 constexpr ViStatus kErrorIdQuery = KQ3917E_ERROR_BASE + 0x7F1;
 
-struct Driver {
-    bool simulated = false;
-    uctsim::Module demo;
-    std::map<ViSession, ViSession> sessions; // driver session -> its resource manager
-};
+bool simulated = false;
+std::map<ViSession, ViSession> sessions; // driver session -> its resource manager
 
-Driver &driver()
+uctsim::Module &demo()
 {
-    static Driver d;
-    return d;
+    static uctsim::Module module;
+    return module;
 }
 
 void logCall(ViStatus status, const char *name, ViSession session)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "kq3917e_%s(%u) = %d", name, static_cast<unsigned>(session),
-                  static_cast<int>(status));
+    std::snprintf(line, sizeof line, "kq3917e_%s(%u) = %d", name, session, status);
     simkit_Log(line);
 }
 
@@ -40,49 +39,35 @@ void logCall(ViStatus status, const char *name, ViSession session)
 // refuses it.
 template <typename Op> ViStatus forward(const char *name, ViSession session, Op op)
 {
-    ViStatus status = VI_ERROR_INV_OBJECT;
-    if (driver().simulated) {
-        status = op(driver().demo);
-    } else if (driver().sessions.count(session)) {
-        if (simkit::Instrument *instrument = simkit_Instrument(session))
-            status = instrument->answer() ? op(instrument->model) : VI_ERROR_TMO;
-    }
+    simkit::Instrument *instrument = sessions.count(session) ? simkit_Instrument(session) : nullptr;
+    const ViStatus status = simulated    ? op(demo())
+                            : instrument ? (instrument->answer() ? op(instrument->model) : VI_ERROR_TMO)
+                                         : VI_ERROR_INV_OBJECT;
     logCall(status, name, session);
     return status;
-}
-
-ViStatus attribute16(ViSession vi, ViAttr attr, ViUInt16 &value)
-{
-    return simkit::visa::viGetAttribute(vi, attr, &value);
 }
 
 // Opens `resource` and applies the device's fault switches; the VISA
 // session is the driver session.
 ViStatus open(ViConstRsrc resource, ViBoolean idQuery, ViBoolean reset, ViSession &rm, ViSession &vi)
 {
-    if (ViStatus status = simkit::visa::viOpenDefaultRM(&rm); status < VI_SUCCESS)
-        return status;
-    if (ViStatus status = simkit::visa::viOpen(rm, resource, 0, 0, &vi); status < VI_SUCCESS)
-        return status;
-    if (idQuery) {
-        ViUInt16 vendor = 0, model = 0;
-        if (ViStatus status = attribute16(vi, VI_ATTR_MANF_ID, vendor); status < VI_SUCCESS)
-            return status;
-        if (ViStatus status = attribute16(vi, VI_ATTR_MODEL_CODE, model); status < VI_SUCCESS)
-            return status;
-        if (vendor != simkit::kMakerVendorId || model != simkit::kModelCode)
-            return kErrorIdQuery;
-    }
+    ViUInt16 vendor = simkit::kMakerVendorId, model = simkit::kModelCode;
+    ViStatus status = sv::viOpenDefaultRM(&rm);
+    if (status >= VI_SUCCESS)
+        status = sv::viOpen(rm, resource, 0, 0, &vi);
+    if (status >= VI_SUCCESS && idQuery)
+        status = sv::viGetAttribute(vi, VI_ATTR_MANF_ID, &vendor);
+    if (status >= VI_SUCCESS && idQuery)
+        status = sv::viGetAttribute(vi, VI_ATTR_MODEL_CODE, &model);
+    if (status < VI_SUCCESS || vendor != simkit::kMakerVendorId || model != simkit::kModelCode)
+        return status < VI_SUCCESS ? status : kErrorIdQuery;
     simkit::Instrument *instrument = simkit_Instrument(vi);
     if (instrument->device.initFail)
         return *instrument->device.initFail;
     if (!instrument->answer())
         return VI_ERROR_TMO;
-    if (reset) {
-        if (ViStatus status = instrument->model.reset(); status < VI_SUCCESS)
-            return status;
-    }
-    return instrument->device.initWarn.value_or(VI_SUCCESS);
+    status = reset ? instrument->model.reset() : VI_SUCCESS;
+    return status < VI_SUCCESS ? status : instrument->device.initWarn.value_or(VI_SUCCESS);
 }
 
 } // namespace
@@ -91,7 +76,7 @@ extern "C" {
 
 SIMKIT_EXPORT ViStatus kq3917e_simulate(ViInt16 enable)
 {
-    driver().simulated = enable != 0;
+    simulated = enable != 0;
     simkit_Log(enable ? "kq3917e_simulate(1) = 0" : "kq3917e_simulate(0) = 0");
     return VI_SUCCESS;
 }
@@ -100,45 +85,39 @@ SIMKIT_EXPORT ViStatus kq3917e_init(ViConstRsrc resourceName, ViBoolean idQuery,
                                     ViSession *session)
 {
     ViSession rm = VI_NULL, vi = VI_NULL;
-    ViStatus status = session ? open(resourceName, idQuery, reset, rm, vi) : KQ3917E_ERROR_NULL_POINTER;
-    if (status < VI_SUCCESS) {
-        if (vi != VI_NULL)
-            simkit::visa::viClose(vi);
-        if (rm != VI_NULL)
-            simkit::visa::viClose(rm);
-        vi = VI_NULL;
-    } else {
-        driver().sessions[vi] = rm;
-    }
+    const ViStatus status = session ? open(resourceName, idQuery, reset, rm, vi) : KQ3917E_ERROR_NULL_POINTER;
+    if (status >= VI_SUCCESS)
+        sessions[vi] = rm;
+    for (ViSession opened : {vi, rm}) // on failure, whatever was opened is closed
+        if (status < VI_SUCCESS && opened != VI_NULL)
+            sv::viClose(opened);
+    vi = status < VI_SUCCESS ? VI_NULL : vi;
     if (session)
         *session = vi;
     char line[400];
     std::snprintf(line, sizeof line, "kq3917e_init(\"%s\",%u,%u) -> %u = %d",
-                  resourceName ? resourceName : "", static_cast<unsigned>(idQuery),
-                  static_cast<unsigned>(reset), static_cast<unsigned>(vi), static_cast<int>(status));
+                  resourceName ? resourceName : "", idQuery, reset, vi, status);
     simkit_Log(line);
     return status;
 }
 
 SIMKIT_EXPORT ViStatus kq3917e_close(ViSession session)
 {
-    ViStatus status = VI_SUCCESS;
-    auto it = driver().sessions.find(session);
-    if (it != driver().sessions.end()) {
-        simkit::visa::viClose(it->first);
-        simkit::visa::viClose(it->second);
-        driver().sessions.erase(it);
-    } else if (!driver().simulated) {
-        status = VI_ERROR_INV_OBJECT;
+    const auto it = sessions.find(session);
+    const bool known = it != sessions.end();
+    if (known) {
+        sv::viClose(it->first);
+        sv::viClose(it->second);
+        sessions.erase(it);
     }
+    const ViStatus status = known || simulated ? VI_SUCCESS : VI_ERROR_INV_OBJECT;
     logCall(status, "close", session);
     return status;
 }
 
-SIMKIT_EXPORT ViStatus kq3917e_error_message(ViSession session, ViStatus status,
-                                             ViChar message[KQ3917E_MESSAGE_SIZE])
+// The texts do not depend on the session.
+SIMKIT_EXPORT ViStatus kq3917e_error_message(ViSession, ViStatus status, ViChar message[KQ3917E_MESSAGE_SIZE])
 {
-    (void)session; // the texts do not depend on the session
     if (!message)
         return KQ3917E_ERROR_NULL_POINTER;
     if (status == kErrorIdQuery)
@@ -150,97 +129,50 @@ SIMKIT_EXPORT ViStatus kq3917e_error_message(ViSession session, ViStatus status,
 
 } // extern "C"
 
-// Every other operation, forwarded unchanged to the module model.
-#define SIMKIT_FORWARD(op, params, args)                                                                     \
-    extern "C" SIMKIT_EXPORT ViStatus kq3917e_##op params                                                    \
-    {                                                                                                        \
-        return forward(#op, session, [&](uctsim::Module &m) { return m.op args; });                          \
-    }
+// Every other operation, forwarded unchanged to the module model: the list
+// gives each operation's number of arguments after the session; their types
+// are those of the model's member function of the same name.
+// clang-format off
+#define SIMKIT_OPERATIONS(X) \
+    X(0, reset) X(2, revision_query) X(1, confMeasurement) X(1, queryMeasurement) X(1, confAperture) \
+    X(1, queryAperture) X(2, confMeasRes) X(2, queryMeasRes) X(1, confStandard) X(1, queryStandard) \
+    X(5, confInputConditioning) X(5, queryInputConditioning) X(4, confInputTriggering) \
+    X(4, queryInputTriggering) X(2, confInputSlopes) X(2, queryInputSlopes) X(2, confInputHysteresis) \
+    X(2, queryInputHysteresis) X(2, confAutoTrigMode) X(2, queryAutoTrigMode) X(1, confMinAutoTrigFreq) \
+    X(1, queryMinAutoTrigFreq) X(3, confArming) X(3, queryArming) X(1, confArmingLevel) \
+    X(1, queryArmingLevel) X(1, confExtArmMode) X(1, queryExtArmMode) X(1, confExtArmHysteresis) \
+    X(1, queryExtArmHysteresis) X(2, confDelay) X(2, queryDelay) X(1, outputGate) X(1, queryOutputGate) \
+    X(2, openCloseGate) X(1, triggerContinuous) X(0, abortMeasurement) X(1, clearAccCount) X(1, fetch) \
+    X(1, read) X(5, mathCalculation) X(3, queryMathCalculation) X(1, setSystTimeout) X(1, readSystTimeout) \
+    X(1, SetInterruptMask) X(1, SetInterruptLevel) X(1, queryPostResult) X(0, resetCounter) \
+    X(3, testCounter) X(2, write_command_and_data) X(2, confCalibrationDAC) X(2, queryCalibrationDAC) \
+    X(0, WriteCounterCalibrationData) X(2, confModuleData) X(2, queryModuleData) X(0, WriteModuleData)
+// clang-format on
 
-SIMKIT_FORWARD(reset, (ViSession session), ())
-SIMKIT_FORWARD(revision_query,
-               (ViSession session, ViChar driverRevision[KQ3917E_REVISION_SIZE],
-                ViChar instrumentRevision[KQ3917E_REVISION_SIZE]),
-               (driverRevision, instrumentRevision))
-SIMKIT_FORWARD(confMeasurement, (ViSession session, ViInt16 function), (function))
-SIMKIT_FORWARD(queryMeasurement, (ViSession session, ViInt16 *function), (function))
-SIMKIT_FORWARD(confAperture, (ViSession session, ViInt32 aperture), (aperture))
-SIMKIT_FORWARD(queryAperture, (ViSession session, ViInt32 *aperture), (aperture))
-SIMKIT_FORWARD(confMeasRes, (ViSession session, ViInt16 resolution, ViUInt16 averaging),
-               (resolution, averaging))
-SIMKIT_FORWARD(queryMeasRes, (ViSession session, ViInt16 *resolution, ViUInt16 *averaging),
-               (resolution, averaging))
-SIMKIT_FORWARD(confStandard, (ViSession session, ViInt16 standard), (standard))
-SIMKIT_FORWARD(queryStandard, (ViSession session, ViInt16 *standard), (standard))
-SIMKIT_FORWARD(confInputConditioning,
-               (ViSession session, ViInt16 channel, ViInt16 impedance, ViUInt16 coupling, ViUInt16 filter,
-                ViUInt16 commonInput),
-               (channel, impedance, coupling, filter, commonInput))
-SIMKIT_FORWARD(queryInputConditioning,
-               (ViSession session, ViInt16 channel, ViInt16 *impedance, ViUInt16 *coupling, ViUInt16 *filter,
-                ViUInt16 *commonInput),
-               (channel, impedance, coupling, filter, commonInput))
-SIMKIT_FORWARD(confInputTriggering,
-               (ViSession session, ViInt16 channel, ViInt16 attenuation, ViReal64 level,
-                ViUInt16 commonInput),
-               (channel, attenuation, level, commonInput))
-SIMKIT_FORWARD(queryInputTriggering,
-               (ViSession session, ViInt16 channel, ViInt16 *attenuation, ViReal64 *level,
-                ViUInt16 *commonInput),
-               (channel, attenuation, level, commonInput))
-SIMKIT_FORWARD(confInputSlopes, (ViSession session, ViUInt16 in1Slope, ViUInt16 in2Slope),
-               (in1Slope, in2Slope))
-SIMKIT_FORWARD(queryInputSlopes, (ViSession session, ViUInt16 *in1Slope, ViUInt16 *in2Slope),
-               (in1Slope, in2Slope))
-SIMKIT_FORWARD(confInputHysteresis, (ViSession session, ViInt16 channel, ViUInt16 hysteresis),
-               (channel, hysteresis))
-SIMKIT_FORWARD(queryInputHysteresis, (ViSession session, ViInt16 channel, ViUInt16 *hysteresis),
-               (channel, hysteresis))
-SIMKIT_FORWARD(confAutoTrigMode, (ViSession session, ViInt16 channel, ViInt16 mode), (channel, mode))
-SIMKIT_FORWARD(queryAutoTrigMode, (ViSession session, ViInt16 channel, ViInt16 *mode), (channel, mode))
-SIMKIT_FORWARD(confMinAutoTrigFreq, (ViSession session, ViUInt16 frequency), (frequency))
-SIMKIT_FORWARD(queryMinAutoTrigFreq, (ViSession session, ViUInt16 *frequency), (frequency))
-SIMKIT_FORWARD(confArming, (ViSession session, ViInt16 startSource, ViInt16 stopSource, ViInt16 extSource),
-               (startSource, stopSource, extSource))
-SIMKIT_FORWARD(queryArming,
-               (ViSession session, ViInt16 *startSource, ViInt16 *stopSource, ViInt16 *extSource),
-               (startSource, stopSource, extSource))
-SIMKIT_FORWARD(confArmingLevel, (ViSession session, ViReal64 level), (level))
-SIMKIT_FORWARD(queryArmingLevel, (ViSession session, ViReal64 *level), (level))
-SIMKIT_FORWARD(confExtArmMode, (ViSession session, ViInt16 mode), (mode))
-SIMKIT_FORWARD(queryExtArmMode, (ViSession session, ViInt16 *mode), (mode))
-SIMKIT_FORWARD(confExtArmHysteresis, (ViSession session, ViInt16 hysteresis), (hysteresis))
-SIMKIT_FORWARD(queryExtArmHysteresis, (ViSession session, ViInt16 *hysteresis), (hysteresis))
-SIMKIT_FORWARD(confDelay, (ViSession session, ViUInt16 enabled, ViReal64 delay), (enabled, delay))
-SIMKIT_FORWARD(queryDelay, (ViSession session, ViUInt16 *enabled, ViReal64 *delay), (enabled, delay))
-SIMKIT_FORWARD(outputGate, (ViSession session, ViInt16 gateOutput), (gateOutput))
-SIMKIT_FORWARD(queryOutputGate, (ViSession session, ViInt16 *gateOutput), (gateOutput))
-SIMKIT_FORWARD(openCloseGate, (ViSession session, ViInt16 gateSelector, ViInt16 open), (gateSelector, open))
-SIMKIT_FORWARD(triggerContinuous, (ViSession session, ViInt16 on), (on))
-SIMKIT_FORWARD(abortMeasurement, (ViSession session), ())
-SIMKIT_FORWARD(clearAccCount, (ViSession session, ViInt16 channel), (channel))
-SIMKIT_FORWARD(fetch, (ViSession session, ViReal64 *value), (value))
-SIMKIT_FORWARD(read, (ViSession session, ViReal64 *value), (value))
-SIMKIT_FORWARD(mathCalculation,
-               (ViSession session, ViInt32 flag1, ViReal64 value1, ViInt32 flag2, ViReal64 value2,
-                ViUInt16 enable),
-               (flag1, value1, flag2, value2, enable))
-SIMKIT_FORWARD(queryMathCalculation,
-               (ViSession session, ViReal64 *value1, ViReal64 *value2, ViUInt16 *enable),
-               (value1, value2, enable))
-SIMKIT_FORWARD(setSystTimeout, (ViSession session, ViInt32 timeout), (timeout))
-SIMKIT_FORWARD(readSystTimeout, (ViSession session, ViInt32 *timeout), (timeout))
-SIMKIT_FORWARD(SetInterruptMask, (ViSession session, ViInt16 mask), (mask))
-SIMKIT_FORWARD(SetInterruptLevel, (ViSession session, ViInt16 level), (level))
-SIMKIT_FORWARD(queryPostResult, (ViSession session, ViInt16 *result), (result))
-SIMKIT_FORWARD(resetCounter, (ViSession session), ())
-SIMKIT_FORWARD(testCounter, (ViSession session, ViInt16 *result, ViUInt32 *relay, ViUInt16 *dac),
-               (result, relay, dac))
-SIMKIT_FORWARD(write_command_and_data, (ViSession session, ViUInt16 command, ViUInt16 data), (command, data))
-SIMKIT_FORWARD(confCalibrationDAC, (ViSession session, ViInt16 dac, ViInt16 code), (dac, code))
-SIMKIT_FORWARD(queryCalibrationDAC, (ViSession session, ViInt16 dac, ViInt16 *code), (dac, code))
-SIMKIT_FORWARD(WriteCounterCalibrationData, (ViSession session), ())
-SIMKIT_FORWARD(confModuleData, (ViSession session, ViInt16 item, ViConstString text), (item, text))
-SIMKIT_FORWARD(queryModuleData, (ViSession session, ViInt16 item, ViChar text[KQ3917E_MODULE_DATA_SIZE]),
-               (item, text))
-SIMKIT_FORWARD(WriteModuleData, (ViSession session), ())
+namespace
+{
+template <typename Member> struct Parameters;
+template <typename... P> struct Parameters<ViStatus (uctsim::Module::*)(P...)> {
+    template <std::size_t I> using Type = std::tuple_element_t<I, std::tuple<P...>>;
+};
+} // namespace
+
+#define SIMKIT_P(op, i) Parameters<decltype(&uctsim::Module::op)>::Type<i> a##i
+#define SIMKIT_PARAMS0(op)
+#define SIMKIT_PARAMS1(op) , SIMKIT_P(op, 0)
+#define SIMKIT_PARAMS2(op) SIMKIT_PARAMS1(op), SIMKIT_P(op, 1)
+#define SIMKIT_PARAMS3(op) SIMKIT_PARAMS2(op), SIMKIT_P(op, 2)
+#define SIMKIT_PARAMS4(op) SIMKIT_PARAMS3(op), SIMKIT_P(op, 3)
+#define SIMKIT_PARAMS5(op) SIMKIT_PARAMS4(op), SIMKIT_P(op, 4)
+#define SIMKIT_ARGS0
+#define SIMKIT_ARGS1 a0
+#define SIMKIT_ARGS2 SIMKIT_ARGS1, a1
+#define SIMKIT_ARGS3 SIMKIT_ARGS2, a2
+#define SIMKIT_ARGS4 SIMKIT_ARGS3, a3
+#define SIMKIT_ARGS5 SIMKIT_ARGS4, a4
+#define SIMKIT_FORWARD(n, op)                                                                                \
+    extern "C" SIMKIT_EXPORT ViStatus kq3917e_##op(ViSession session SIMKIT_PARAMS##n(op))                   \
+    {                                                                                                        \
+        return forward(#op, session, [&](uctsim::Module &m) { return m.op(SIMKIT_ARGS##n); });               \
+    }
+SIMKIT_OPERATIONS(SIMKIT_FORWARD)

@@ -26,13 +26,7 @@ struct Instrument {
 
     // Counts one call to the module; false once the module has stopped
     // answering (the "dieafter" switch).
-    bool answer()
-    {
-        if (device.answers && calls >= *device.answers)
-            return false;
-        ++calls;
-        return true;
-    }
+    bool answer() { return !(device.answers && calls >= *device.answers) && ++calls; }
 
     Device device;
     uctsim::Module model;
@@ -47,7 +41,7 @@ namespace simkit::visa
 {
 extern "C" {
 SIMKIT_EXPORT ViStatus viOpenDefaultRM(ViSession *sesn);
-SIMKIT_EXPORT ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViFindList *findList, ViUInt32 *retcnt,
+SIMKIT_EXPORT ViStatus viFindRsrc(ViSession, ViConstString, ViFindList *, ViUInt32 *,
                                   ViChar desc[VI_FIND_BUFLEN]);
 SIMKIT_EXPORT ViStatus viFindNext(ViFindList findList, ViChar desc[VI_FIND_BUFLEN]);
 SIMKIT_EXPORT ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout,

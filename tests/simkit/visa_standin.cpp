@@ -4,6 +4,7 @@
 // linkage, as an installed VISA library does.
 #include "standin.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdarg>
 #include <cstdio>
@@ -11,7 +12,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <strings.h>
 #include <vector>
 
@@ -21,91 +21,53 @@ namespace
 {
 
 constexpr ViUInt32 kDefaultSpecVersion = 0x00500800; // 5.8.0 in the VISA layout
-constexpr ViSession kFirstSession = 1000;
+
+enum class Kind { ResourceManager, FindList, Instrument };
 
 struct Object {
-    enum class Kind { ResourceManager, FindList, Instrument };
-    explicit Object(Kind k, ViSession p = VI_NULL, Instrument *i = nullptr)
-        : kind(k), parent(p), instrument(i)
-    {
-    }
-
     Kind kind;
-    ViSession parent = VI_NULL;       // resource manager of a find list or an instrument session
-    Instrument *instrument = nullptr; // of an instrument session
-    std::vector<std::string> matches; // of a find list
-    std::size_t next = 0;             // next match of a find list
+    ViSession parent = VI_NULL;         // resource manager of a find list or an instrument session
+    Instrument *instrument = nullptr;   // of an instrument session
+    std::vector<std::string> matches{}; // of a find list
+    std::size_t next = 0;               // next match of a find list
 };
 
-class System
+// The simulated system: the chassis in force and every open object. Not
+// thread-safe: one thread drives it, as in the program.
+std::optional<std::string> description;
+std::string error; // why the description is malformed
+std::vector<std::unique_ptr<Instrument>> instruments;
+std::map<ViObject, Object> objects;
+ViObject nextId = 1000;
+
+// Stands the chassis up anew when its description changed (every session is
+// dropped then).
+void refresh()
 {
-  public:
-    std::mutex mutex;
-    std::string description; // the chassis in force
-    bool built = false;
-    std::string error;
-    std::vector<std::unique_ptr<Instrument>> instruments;
-    std::map<ViObject, Object> objects;
-    ViObject nextId = kFirstSession;
+    const char *text = std::getenv("UCT_SIMKIT_CHASSIS");
+    if (description == (text ? text : ""))
+        return;
+    description = text ? text : "";
+    const Chassis chassis = parseChassis(*description);
+    error = chassis.error;
+    objects.clear();
+    instruments.clear();
+    for (const Device &d : chassis.devices)
+        instruments.push_back(std::make_unique<Instrument>(d));
+    if (!error.empty())
+        std::fprintf(stderr, "UCT_SIMKIT_CHASSIS: %s\n", error.c_str());
+}
 
-    // Stands the chassis up anew when its description changed (every
-    // session is dropped then).
-    void refresh()
-    {
-        const char *text = std::getenv("UCT_SIMKIT_CHASSIS");
-        const std::string now = text ? text : "";
-        if (built && now == description)
-            return;
-        Chassis chassis = parseChassis(now);
-        description = now;
-        built = true;
-        error = chassis.error;
-        objects.clear();
-        instruments.clear();
-        for (const Device &d : chassis.devices)
-            instruments.push_back(std::make_unique<Instrument>(d));
-        if (!error.empty())
-            std::fprintf(stderr, "UCT_SIMKIT_CHASSIS: %s\n", error.c_str());
-    }
-
-    ViObject add(Object object)
-    {
-        objects.emplace(nextId, std::move(object));
-        return nextId++;
-    }
-
-    Object *find(ViObject id, Object::Kind kind)
-    {
-        auto it = objects.find(id);
-        return it != objects.end() && it->second.kind == kind ? &it->second : nullptr;
-    }
-
-    Instrument *byDescriptor(const char *name)
-    {
-        for (auto &instrument : instruments) {
-            if (strcasecmp(instrument->device.descriptor.c_str(), name) == 0)
-                return instrument.get();
-        }
-        return nullptr;
-    }
-
-    // Closes an object and everything opened from it.
-    void close(ViObject id)
-    {
-        for (auto it = objects.begin(); it != objects.end();) {
-            if (it->second.parent == id)
-                it = objects.erase(it);
-            else
-                ++it;
-        }
-        objects.erase(id);
-    }
-};
-
-System &sys()
+ViObject add(Object object)
 {
-    static System system;
-    return system;
+    objects.emplace(nextId, std::move(object));
+    return nextId++;
+}
+
+Object *find(ViObject id, Kind kind)
+{
+    auto it = objects.find(id);
+    return it != objects.end() && it->second.kind == kind ? &it->second : nullptr;
 }
 
 // The call log named by UCT_SIMKIT_LOG, opened for appending; reopened when
@@ -115,11 +77,10 @@ std::FILE *logFile()
     static std::string path;
     static std::FILE *file = nullptr;
     const char *now = std::getenv("UCT_SIMKIT_LOG");
-    const std::string wanted = now ? now : "";
-    if (wanted != path) {
+    if (path != (now ? now : "")) {
         if (file)
             std::fclose(file);
-        path = wanted;
+        path = now ? now : "";
         file = path.empty() ? nullptr : std::fopen(path.c_str(), "a");
     }
     return file;
@@ -136,9 +97,9 @@ ViStatus logged(ViStatus status, const char *format, ...)
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    char withStatus[600];
-    std::snprintf(withStatus, sizeof withStatus, "%s = %d", line, static_cast<int>(status));
-    simkit_Log(withStatus);
+    const std::size_t length = std::strlen(line);
+    std::snprintf(line + length, sizeof line - length, " = %d", static_cast<int>(status));
+    simkit_Log(line);
     return status;
 }
 
@@ -148,12 +109,7 @@ void copyDescriptor(ViChar *desc, const std::string &text)
         std::snprintf(desc, VI_FIND_BUFLEN, "%s", text.c_str());
 }
 
-ViUInt32 specVersion()
-{
-    const char *text = std::getenv("UCT_SIMKIT_SPEC_VERSION");
-    return text && *text ? static_cast<ViUInt32>(std::strtoul(text, nullptr, 0)) : kDefaultSpecVersion;
-}
-
+// Writes exactly the attribute's width.
 template <typename T> ViStatus put(void *out, T value)
 {
     std::memcpy(out, &value, sizeof value);
@@ -162,24 +118,21 @@ template <typename T> ViStatus put(void *out, T value)
 
 ViStatus attribute(const Object &object, ViAttr attr, void *value)
 {
-    if (attr == VI_ATTR_RSRC_SPEC_VERSION)
-        return put<ViUInt32>(value, specVersion());
-    if (object.kind != Object::Kind::Instrument)
+    if (attr == VI_ATTR_RSRC_SPEC_VERSION) {
+        const char *text = std::getenv("UCT_SIMKIT_SPEC_VERSION");
+        return put<ViUInt32>(value, text && *text ? static_cast<ViUInt32>(std::strtoul(text, nullptr, 0))
+                                                  : kDefaultSpecVersion);
+    }
+    if (object.kind != Kind::Instrument)
         return VI_ERROR_NSUP_ATTR;
     const Device &d = object.instrument->device;
-    switch (attr) {
-    case VI_ATTR_RSRC_NAME:
-        copyDescriptor(static_cast<ViChar *>(value), d.descriptor);
-        return VI_SUCCESS;
-    case VI_ATTR_MANF_ID:
-        return put<ViUInt16>(value, d.vendor);
-    case VI_ATTR_MODEL_CODE:
-        return put<ViUInt16>(value, d.model);
-    case VI_ATTR_SLOT:
+    if (attr == VI_ATTR_RSRC_NAME)
+        return copyDescriptor(static_cast<ViChar *>(value), d.descriptor), VI_SUCCESS;
+    if (attr == VI_ATTR_MANF_ID || attr == VI_ATTR_MODEL_CODE)
+        return put<ViUInt16>(value, attr == VI_ATTR_MANF_ID ? d.vendor : d.model);
+    if (attr == VI_ATTR_SLOT)
         return d.slotFail ? *d.slotFail : put<ViInt16>(value, static_cast<ViInt16>(d.slot));
-    default:
-        return VI_ERROR_NSUP_ATTR;
-    }
+    return VI_ERROR_NSUP_ATTR;
 }
 
 // A register access in `space` on the module of session `vi`: `access`
@@ -187,8 +140,7 @@ ViStatus attribute(const Object &object, ViAttr attr, void *value)
 // refuses it.
 template <typename Access> ViStatus registerAccess(ViSession vi, ViUInt16 space, Access access)
 {
-    std::lock_guard lock(sys().mutex);
-    Object *object = sys().find(vi, Object::Kind::Instrument);
+    Object *object = find(vi, Kind::Instrument);
     if (!object)
         return VI_ERROR_INV_OBJECT;
     if (space != VI_PXI_BAR0_SPACE)
@@ -199,21 +151,19 @@ template <typename Access> ViStatus registerAccess(ViSession vi, ViUInt16 space,
 } // namespace
 } // namespace simkit
 
-using simkit::Object;
-using simkit::sys;
+using namespace simkit;
 
 extern "C" SIMKIT_EXPORT void simkit_Log(const char *line)
 {
-    if (std::FILE *file = simkit::logFile()) {
+    if (std::FILE *file = logFile()) {
         std::fprintf(file, "%s\n", line);
         std::fflush(file);
     }
 }
 
-extern "C" SIMKIT_EXPORT simkit::Instrument *simkit_Instrument(ViSession vi)
+extern "C" SIMKIT_EXPORT Instrument *simkit_Instrument(ViSession vi)
 {
-    std::lock_guard lock(sys().mutex);
-    Object *object = sys().find(vi, Object::Kind::Instrument);
+    Object *object = find(vi, Kind::Instrument);
     return object ? object->instrument : nullptr;
 }
 
@@ -222,28 +172,25 @@ namespace simkit::visa
 
 ViStatus viOpenDefaultRM(ViSession *sesn)
 {
-    std::lock_guard lock(sys().mutex);
-    sys().refresh();
-    if (!sesn)
-        return simkit::logged(VI_ERROR_INV_PARAMETER, "viOpenDefaultRM()");
-    *sesn = VI_NULL;
-    if (!sys().error.empty())
-        return simkit::logged(VI_ERROR_SYSTEM_ERROR, "viOpenDefaultRM()");
-    *sesn = sys().add(Object{Object::Kind::ResourceManager});
-    return simkit::logged(VI_SUCCESS, "viOpenDefaultRM() -> %u", static_cast<unsigned>(*sesn));
+    refresh();
+    if (!sesn || !error.empty()) {
+        if (sesn)
+            *sesn = VI_NULL;
+        return logged(sesn ? VI_ERROR_SYSTEM_ERROR : VI_ERROR_INV_PARAMETER, "viOpenDefaultRM()");
+    }
+    *sesn = add(Object{Kind::ResourceManager});
+    return logged(VI_SUCCESS, "viOpenDefaultRM() -> %u", *sesn);
 }
 
 ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViFindList *findList, ViUInt32 *retcnt,
                     ViChar desc[VI_FIND_BUFLEN])
 {
-    std::lock_guard lock(sys().mutex);
     const char *expression = expr ? expr : "";
-    if (!sys().find(sesn, Object::Kind::ResourceManager))
-        return simkit::logged(VI_ERROR_INV_OBJECT, "viFindRsrc(%u,\"%s\")", static_cast<unsigned>(sesn),
-                              expression);
-    Object list{Object::Kind::FindList, sesn};
-    for (const auto &instrument : sys().instruments) {
-        if (simkit::matchesExpression(expression, instrument->device.descriptor.c_str()))
+    if (!find(sesn, Kind::ResourceManager))
+        return logged(VI_ERROR_INV_OBJECT, "viFindRsrc(%u,\"%s\")", sesn, expression);
+    Object list{Kind::FindList, sesn};
+    for (const auto &instrument : instruments) {
+        if (matchesExpression(expression, instrument->device.descriptor.c_str()))
             list.matches.push_back(instrument->device.descriptor);
     }
     const auto count = static_cast<ViUInt32>(list.matches.size());
@@ -252,94 +199,82 @@ ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViFindList *findList, Vi
     if (findList)
         *findList = VI_NULL;
     if (count == 0)
-        return simkit::logged(VI_ERROR_RSRC_NFOUND, "viFindRsrc(%u,\"%s\") -> 0", static_cast<unsigned>(sesn),
-                              expression);
-    simkit::copyDescriptor(desc, list.matches[0]);
+        return logged(VI_ERROR_RSRC_NFOUND, "viFindRsrc(%u,\"%s\") -> 0", sesn, expression);
+    copyDescriptor(desc, list.matches[0]);
     const std::string first = list.matches[0];
     list.next = 1;
-    const ViObject id = sys().add(std::move(list));
+    const ViObject id = add(std::move(list));
     if (findList)
         *findList = id;
-    return simkit::logged(VI_SUCCESS, "viFindRsrc(%u,\"%s\") -> %u,%u,\"%s\"", static_cast<unsigned>(sesn),
-                          expression, static_cast<unsigned>(id), static_cast<unsigned>(count), first.c_str());
+    return logged(VI_SUCCESS, "viFindRsrc(%u,\"%s\") -> %u,%u,\"%s\"", sesn, expression, id, count,
+                  first.c_str());
 }
 
 ViStatus viFindNext(ViFindList findList, ViChar desc[VI_FIND_BUFLEN])
 {
-    std::lock_guard lock(sys().mutex);
-    Object *list = sys().find(findList, Object::Kind::FindList);
-    if (!list)
-        return simkit::logged(VI_ERROR_INV_OBJECT, "viFindNext(%u)", static_cast<unsigned>(findList));
-    if (list->next >= list->matches.size())
-        return simkit::logged(VI_ERROR_RSRC_NFOUND, "viFindNext(%u)", static_cast<unsigned>(findList));
+    Object *list = find(findList, Kind::FindList);
+    if (!list || list->next >= list->matches.size())
+        return logged(list ? VI_ERROR_RSRC_NFOUND : VI_ERROR_INV_OBJECT, "viFindNext(%u)", findList);
     const std::string &match = list->matches[list->next++];
-    simkit::copyDescriptor(desc, match);
-    return simkit::logged(VI_SUCCESS, "viFindNext(%u) -> \"%s\"", static_cast<unsigned>(findList),
-                          match.c_str());
+    copyDescriptor(desc, match);
+    return logged(VI_SUCCESS, "viFindNext(%u) -> \"%s\"", findList, match.c_str());
 }
 
 ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi)
 {
-    std::lock_guard lock(sys().mutex);
     const char *resource = name ? name : "";
     auto result = [&](ViStatus status) {
-        return simkit::logged(status, "viOpen(%u,\"%s\",%u,%u) -> %u", static_cast<unsigned>(sesn), resource,
-                              static_cast<unsigned>(mode), static_cast<unsigned>(timeout),
-                              static_cast<unsigned>(vi ? *vi : 0));
+        return logged(status, "viOpen(%u,\"%s\",%u,%u) -> %u", sesn, resource, mode, timeout, vi ? *vi : 0);
     };
     if (vi)
         *vi = VI_NULL;
-    if (!sys().find(sesn, Object::Kind::ResourceManager))
+    if (!find(sesn, Kind::ResourceManager))
         return result(VI_ERROR_INV_OBJECT);
     if (!vi)
         return result(VI_ERROR_INV_PARAMETER);
     if (!std::strstr(resource, "::"))
         return result(VI_ERROR_INV_RSRC_NAME);
-    simkit::Instrument *instrument = sys().byDescriptor(resource);
-    if (!instrument)
+    auto it = std::find_if(instruments.begin(), instruments.end(), [&](const auto &i) {
+        return strcasecmp(i->device.descriptor.c_str(), resource) == 0;
+    });
+    if (it == instruments.end())
         return result(VI_ERROR_RSRC_NFOUND);
-    if (instrument->device.openFail)
-        return result(*instrument->device.openFail);
-    *vi = sys().add(Object{Object::Kind::Instrument, sesn, instrument});
+    if ((*it)->device.openFail)
+        return result(*(*it)->device.openFail);
+    *vi = add(Object{Kind::Instrument, sesn, it->get()});
     return result(VI_SUCCESS);
 }
 
+// Closes an object and everything opened from it.
 ViStatus viClose(ViObject vi)
 {
-    std::lock_guard lock(sys().mutex);
-    if (sys().objects.find(vi) == sys().objects.end())
-        return simkit::logged(VI_ERROR_INV_OBJECT, "viClose(%u)", static_cast<unsigned>(vi));
-    sys().close(vi);
-    return simkit::logged(VI_SUCCESS, "viClose(%u)", static_cast<unsigned>(vi));
+    const bool known = objects.erase(vi) != 0;
+    std::erase_if(objects, [vi](const auto &entry) { return entry.second.parent == vi; });
+    return logged(known ? VI_SUCCESS : VI_ERROR_INV_OBJECT, "viClose(%u)", vi);
 }
 
 ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue)
 {
-    std::lock_guard lock(sys().mutex);
-    auto it = sys().objects.find(vi);
-    ViStatus status = it == sys().objects.end() ? VI_ERROR_INV_OBJECT
-                      : !attrValue              ? VI_ERROR_INV_PARAMETER
-                                                : simkit::attribute(it->second, attrName, attrValue);
-    return simkit::logged(status, "viGetAttribute(%u,0x%08X)", static_cast<unsigned>(vi),
-                          static_cast<unsigned>(attrName));
+    auto it = objects.find(vi);
+    const ViStatus status = it == objects.end() ? VI_ERROR_INV_OBJECT
+                            : !attrValue        ? VI_ERROR_INV_PARAMETER
+                                                : attribute(it->second, attrName, attrValue);
+    return logged(status, "viGetAttribute(%u,0x%08X)", vi, attrName);
 }
 
 ViStatus viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 *val16)
 {
     const ViStatus status =
-        simkit::registerAccess(vi, space, [&](uctsim::Module &m) { return m.in16(offset, val16); });
-    return simkit::logged(status, "viIn16(%u,%u,0x%" PRIX64 ") -> 0x%04X", static_cast<unsigned>(vi),
-                          static_cast<unsigned>(space), static_cast<std::uint64_t>(offset),
-                          status == VI_SUCCESS ? static_cast<unsigned>(*val16) : 0u);
+        registerAccess(vi, space, [&](uctsim::Module &m) { return m.in16(offset, val16); });
+    return logged(status, "viIn16(%u,%u,0x%" PRIX64 ") -> 0x%04X", vi, space, offset,
+                  status == VI_SUCCESS ? *val16 : 0);
 }
 
 ViStatus viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 val16)
 {
     const ViStatus status =
-        simkit::registerAccess(vi, space, [&](uctsim::Module &m) { return m.out16(offset, val16); });
-    return simkit::logged(status, "viOut16(%u,%u,0x%" PRIX64 ",0x%04X)", static_cast<unsigned>(vi),
-                          static_cast<unsigned>(space), static_cast<std::uint64_t>(offset),
-                          static_cast<unsigned>(val16));
+        registerAccess(vi, space, [&](uctsim::Module &m) { return m.out16(offset, val16); });
+    return logged(status, "viOut16(%u,%u,0x%" PRIX64 ",0x%04X)", vi, space, offset, val16);
 }
 
 } // namespace simkit::visa
