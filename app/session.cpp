@@ -187,19 +187,24 @@ static int chooseModule(int found)
     for (int row = 0; row < MAX_MODULES; row++)
         SetCtrlVal(panel, selectButtons[row], 0);
 
+    // The panel stays up behind the questions that follow until the step ends.
+    int result;
     int rowFilled[MAX_MODULES] = {0};
     if (fillChoiceRows(panel, found, rowFilled) == 0) {
-        DiscardPanel(panel);
         MessagePopup("Autoconnect Error", "VISA errors prevent selection of 3917e");
-        return offerDemoMode();
+        result = offerDemoMode();
+    } else {
+        int choice = awaitChoice(rowFilled, found);
+        if (choice == CHOICE_CANCELLED) {
+            result = SESSION_GAVE_UP;
+        } else {
+            snprintf(resourceName, sizeof resourceName, "%s", foundResources[choice]);
+            result = openModule("Opening session with PXI 3917 at %s.\nDo you want to reset?", "KQ3917 Error",
+                                NULL);
+        }
     }
-    int choice = awaitChoice(rowFilled, found);
     DiscardPanel(panel);
-    if (choice == CHOICE_CANCELLED)
-        return SESSION_GAVE_UP;
-
-    snprintf(resourceName, sizeof resourceName, "%s", foundResources[choice]);
-    return openModule("Opening session with PXI 3917 at %s.\nDo you want to reset?", "KQ3917 Error", NULL);
+    return result;
 }
 
 int openInstrumentSession(void)

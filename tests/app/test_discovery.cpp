@@ -56,7 +56,8 @@ static std::string expectedText(const Situation &s, const std::string &title)
 
 using S = Situation;
 const Situation kSituations[] = {
-    S("NoVisaDemoAccepted", "?", {1, 1}, {}, {"VISA ERROR", kDemo}, EXIT_NORMAL, "", -1, 1, "", "7|1"),
+    S("ResourceManagerFailsDemoAccepted", "?", {1, 1}, {}, {"VISA ERROR", kDemo}, EXIT_NORMAL, "", -1, 1, "",
+      "7|1"),
     S("NoModuleDemoDeclined", "", {0}, {}, {kDemo}, EXIT_NO_MODULE, "", -1, 0, "", ""),
     S("OtherMakersAndModels", "GPIB0::5::INSTR;PXI2::9::INSTR,vendor=0x1234;PXI2::11::INSTR,model=2", {1}, {},
       {kDemo}, EXIT_NORMAL, "PXI2::11::INSTR", -1, 1, "", "7|1"),

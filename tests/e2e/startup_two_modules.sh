@@ -10,8 +10,9 @@ choose=$(e2e_wait_window '^Select ZORa 3917 Module$')
 e2e_shot choice_panel
 # Focus starts on row 1's button; Tab moves to row 2's.
 e2e_keys "$choose" Tab space
-e2e_wait_gone "$choose"
+# The choice panel stays up behind the reset question, then goes.
 e2e_answer '^Module Init$' Escape
+e2e_wait_gone "$choose"
 main=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer \[PXI4::12::INSTR\]$')
 e2e_shot main_panel_slot_9
 # Opened without reset, and the slot shown was read from that session.

@@ -3,6 +3,8 @@
 // fetching, else nothing at all.
 #include "../panels/mainpaneltest.h"
 
+#include <qcustomplot.h>
+
 namespace
 {
 
@@ -53,6 +55,16 @@ TEST_P(TimerTick, CallsTheDriverForOneModeOnly)
         c.calls.find(levels) != std::string::npos && c.refused != "kq3917e_queryInputTriggering";
     EXPECT_EQ(val(MAIN_TRIG_LEVEL_1), levelsShown ? 1.25 : 0.75);
     EXPECT_TRUE(uitest::Popups().empty());
+    if (c.stripChart) {
+        // Continuous readings go to the chart instead of the level refresh.
+        auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
+        ASSERT_NE(chart, nullptr);
+        QCPGraphDataContainer &points = *chart->graph(0)->data();
+        ASSERT_EQ(points.size(), c.continuous && !c.single ? 1 : 0);
+        if (!points.isEmpty()) {
+            EXPECT_EQ(points.constBegin()->value, lastReading);
+        }
+    }
 }
 
 const std::string read = std::string("read()") + levels, fetch = std::string("fetch()") + levels;
