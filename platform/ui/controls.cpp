@@ -275,12 +275,16 @@ int SetCtrlVal(int panel, int control, const char *value)
     if (!c)
         return error;
     const QSignalBlocker block(c->widget);
-    if (auto *edit = qobject_cast<QLineEdit *>(c->widget))
+    if (auto *edit = qobject_cast<QLineEdit *>(c->widget)) {
         edit->setText(fromUser(value));
-    else if (auto *label = qobject_cast<QLabel *>(c->widget); label && c->def->kind == Kind::TextIndicator)
+        // A text longer than the field shows its beginning, as a reader expects.
+        edit->setCursorPosition(0);
+    } else if (auto *label = qobject_cast<QLabel *>(c->widget);
+               label && c->def->kind == Kind::TextIndicator) {
         label->setText(fromUser(value));
-    else
+    } else {
         return UIE_INVALID_VALUE_TYPE;
+    }
     return UIE_NO_ERROR;
 }
 

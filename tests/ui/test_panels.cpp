@@ -2,6 +2,7 @@
 // Loading, copies, values and the close box.
 #include "uitest_support.h"
 
+#include <QLineEdit>
 #include <QWidget>
 #include <cstring>
 
@@ -75,6 +76,8 @@ TEST_F(Panels, ValuesConvertRefuseWhatDoesNotFitAndRaiseNothing)
 TEST_F(Panels, TextReadNeverWritesPastTheBuffer)
 {
     ASSERT_EQ(SetCtrlVal(panel, FX_TEXT, "frequency \xc3\xa9t\xc3\xa9"), 0); // 15 bytes in UTF-8
+    // A written text shows from its beginning, even when longer than the field.
+    EXPECT_EQ(qobject_cast<QLineEdit *>(uitest::ControlWidget(panel, FX_TEXT))->cursorPosition(), 0);
     const struct {
         int size;
         int expected;
