@@ -54,22 +54,26 @@ template <typename Fn> bool resolve(void *handle, const char *name, Fn &fn)
     return symbol != nullptr;
 }
 
-// A library that lacks any operation is treated as not installed.
-bool loadLibrary(Library &lib)
+// A library that lacks any operation is not used; `missing` names the first
+// operation it lacks, so that the report can say what is wrong with it.
+bool loadLibrary(Library &lib, const char **missing)
 {
+    *missing = nullptr;
     lib.handle = openLibrary();
     if (lib.handle == nullptr) {
         return false;
     }
-    bool complete = true;
-#define KQ3917E_RESOLVE(op) complete = resolve(lib.handle, "kq3917e_" #op, lib.op) && complete;
+#define KQ3917E_RESOLVE(op)                                                                                  \
+    if (!resolve(lib.handle, "kq3917e_" #op, lib.op) && *missing == nullptr) {                               \
+        *missing = "kq3917e_" #op;                                                                           \
+    }
     KQ3917E_OPERATIONS(KQ3917E_RESOLVE)
 #undef KQ3917E_RESOLVE
-    if (!complete) {
+    if (*missing != nullptr) {
         closeLibrary(lib.handle);
         lib = Library{};
     }
-    return complete;
+    return *missing == nullptr;
 }
 
 constexpr ViSession kSimulatedSession = 1;
@@ -100,7 +104,8 @@ Driver &driver()
 bool libraryLoaded(Driver &d)
 {
     if (d.lookup == Driver::Lookup::NotYet) [[unlikely]] {
-        d.lookup = loadLibrary(d.library) ? Driver::Lookup::Loaded : Driver::Lookup::Absent;
+        d.lookup =
+            loadLibrary(d.library, &d.missingOperation) ? Driver::Lookup::Loaded : Driver::Lookup::Absent;
     }
     return d.lookup == Driver::Lookup::Loaded;
 }
@@ -111,6 +116,7 @@ void unloadLibrary(Driver &d)
         closeLibrary(d.library.handle);
     }
     d.library = Library{};
+    d.missingOperation = nullptr;
     d.lookup = Driver::Lookup::NotYet;
 }
 
@@ -150,7 +156,8 @@ ViStatus kq3917e_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean res
             }
             *session = 0;
             if (!d.simulating) {
-                return KQ3917E_ERROR_NOT_INSTALLED;
+                return d.missingOperation != nullptr ? KQ3917E_ERROR_LIBRARY_INCOMPLETE
+                                                     : KQ3917E_ERROR_NOT_INSTALLED;
             }
             *session = kSimulatedSession;
             return reset ? d.module.reset() : VI_SUCCESS;
@@ -187,6 +194,11 @@ ViStatus kq3917e_error_message(ViSession session, ViStatus status, ViChar messag
                     "The module maker's driver library (%s) is not installed; only demonstration mode "
                     "is available.",
                     kLibraryName);
+            } else if (status == KQ3917E_ERROR_LIBRARY_INCOMPLETE) {
+                std::snprintf(message, KQ3917E_MESSAGE_SIZE,
+                              "The module maker's driver library (%s) lacks the operation %s; only "
+                              "demonstration mode is available.",
+                              kLibraryName, d.missingOperation != nullptr ? d.missingOperation : "it needs");
             } else {
                 uctsim::statusMessage(status, message);
             }
@@ -254,6 +266,7 @@ void ResetDriver()
     d.lookup = Driver::Lookup::Absent;
     d.simulating = false;
     d.module = uctsim::Module{};
+    d.module.setClock([] { return 0.0; });
     d.seam = Seam{};
 }
 

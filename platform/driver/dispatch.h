@@ -80,10 +80,17 @@ namespace kqdispatch
     X(queryModuleData)                                                                                       \
     X(WriteModuleData)
 
+// The library's export of an operation: our declaration's type with the
+// library calling convention.
+template <typename F> struct LibraryFunction;
+template <typename R, typename... A> struct LibraryFunction<R (*)(A...)> {
+    using Type = R(VI_LIBRARY_CALL *)(A...);
+};
+
 // The maker's library, all of its operations resolved, or none.
 struct Library {
     void *handle = nullptr;
-#define KQ3917E_LIBRARY_MEMBER(op) decltype(&::kq3917e_##op) op = nullptr;
+#define KQ3917E_LIBRARY_MEMBER(op) LibraryFunction<decltype(&::kq3917e_##op)>::Type op = nullptr;
     KQ3917E_OPERATIONS(KQ3917E_LIBRARY_MEMBER)
 #undef KQ3917E_LIBRARY_MEMBER
 };
@@ -100,6 +107,8 @@ struct Driver {
     enum class Lookup { NotYet, Loaded, Absent };
     Lookup lookup = Lookup::NotYet;
     Library library;
+    // The first operation that a maker's library found incomplete lacked.
+    const char *missingOperation = nullptr;
     bool simulating = false;
     uctsim::Module module;
     Seam seam;

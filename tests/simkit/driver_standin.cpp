@@ -132,6 +132,11 @@ SIMKIT_EXPORT ViStatus kq3917e_error_message(ViSession, ViStatus status, ViChar 
 // Every other operation, forwarded unchanged to the module model: the list
 // gives each operation's number of arguments after the session; their types
 // are those of the model's member function of the same name.
+#ifdef SIMKIT_LACK_LAST_OPERATION
+#define SIMKIT_LAST_OPERATION(X) // a maker's library of the wrong version, for the loader's test
+#else
+#define SIMKIT_LAST_OPERATION(X) X(0, WriteModuleData)
+#endif
 // clang-format off
 #define SIMKIT_OPERATIONS(X) \
     X(0, reset) X(2, revision_query) X(1, confMeasurement) X(1, queryMeasurement) X(1, confAperture) \
@@ -146,7 +151,7 @@ SIMKIT_EXPORT ViStatus kq3917e_error_message(ViSession, ViStatus status, ViChar 
     X(1, read) X(5, mathCalculation) X(3, queryMathCalculation) X(1, setSystTimeout) X(1, readSystTimeout) \
     X(1, SetInterruptMask) X(1, SetInterruptLevel) X(1, queryPostResult) X(0, resetCounter) \
     X(3, testCounter) X(2, write_command_and_data) X(2, confCalibrationDAC) X(2, queryCalibrationDAC) \
-    X(0, WriteCounterCalibrationData) X(2, confModuleData) X(2, queryModuleData) X(0, WriteModuleData)
+    X(0, WriteCounterCalibrationData) X(2, confModuleData) X(2, queryModuleData) SIMKIT_LAST_OPERATION(X)
 // clang-format on
 
 namespace

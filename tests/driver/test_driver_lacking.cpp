@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A maker's library that lacks one operation (the simulated PXI system's
+// driver built without kq3917e_WriteModuleData, first on the library path):
+// it is not used, and the report names what it lacks.
+#include "kq3917e.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(DriverLibrary, LackingOneOperationIsNamed)
+{
+    ViSession session = 77;
+    ASSERT_EQ(kq3917e_init("PXI0::7-0.0::INSTR", VI_TRUE, VI_FALSE, &session),
+              KQ3917E_ERROR_LIBRARY_INCOMPLETE);
+    EXPECT_EQ(session, 0u);
+    ViChar text[KQ3917E_MESSAGE_SIZE] = "";
+    ASSERT_EQ(kq3917e_error_message(0, KQ3917E_ERROR_LIBRARY_INCOMPLETE, text), VI_SUCCESS);
+    EXPECT_EQ(std::string(text), "The module maker's driver library (libkq3917e.so) lacks the operation "
+                                 "kq3917e_WriteModuleData; only demonstration mode is available.");
+    // The built-in driver answers instead, so the demonstration still works.
+    ASSERT_EQ(kq3917e_simulate(1), VI_SUCCESS);
+    ViInt16 function = -1;
+    EXPECT_EQ(kq3917e_queryMeasurement(0, &function), VI_SUCCESS);
+    EXPECT_EQ(function, 0);
+}
