@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless display, input and screenshots for the end-to-end tests
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
+  # 32-bit Windows cross compiler: checks the library calling convention
+  g++-mingw-w64-i686-win32
 )
 
 missing=()

@@ -16,16 +16,17 @@
 namespace
 {
 
-// Function types of the library's exports, which have C linkage.
+// Function types of the library's exports, which have C linkage and the
+// library calling convention.
 extern "C" {
-typedef ViStatus (*OpenDefaultRMFn)(ViSession *);
-typedef ViStatus (*FindRsrcFn)(ViSession, ViConstString, ViFindList *, ViUInt32 *, ViChar *);
-typedef ViStatus (*FindNextFn)(ViFindList, ViChar *);
-typedef ViStatus (*OpenFn)(ViSession, ViConstRsrc, ViAccessMode, ViUInt32, ViSession *);
-typedef ViStatus (*CloseFn)(ViObject);
-typedef ViStatus (*GetAttributeFn)(ViObject, ViAttr, void *);
-typedef ViStatus (*In16Fn)(ViSession, ViUInt16, ViBusAddress, ViUInt16 *);
-typedef ViStatus (*Out16Fn)(ViSession, ViUInt16, ViBusAddress, ViUInt16);
+typedef ViStatus(VI_LIBRARY_CALL *OpenDefaultRMFn)(ViSession *);
+typedef ViStatus(VI_LIBRARY_CALL *FindRsrcFn)(ViSession, ViConstString, ViFindList *, ViUInt32 *, ViChar *);
+typedef ViStatus(VI_LIBRARY_CALL *FindNextFn)(ViFindList, ViChar *);
+typedef ViStatus(VI_LIBRARY_CALL *OpenFn)(ViSession, ViConstRsrc, ViAccessMode, ViUInt32, ViSession *);
+typedef ViStatus(VI_LIBRARY_CALL *CloseFn)(ViObject);
+typedef ViStatus(VI_LIBRARY_CALL *GetAttributeFn)(ViObject, ViAttr, void *);
+typedef ViStatus(VI_LIBRARY_CALL *In16Fn)(ViSession, ViUInt16, ViBusAddress, ViUInt16 *);
+typedef ViStatus(VI_LIBRARY_CALL *Out16Fn)(ViSession, ViUInt16, ViBusAddress, ViUInt16);
 }
 
 // Names tried in order; the first that loads and has every function wins.

@@ -34,6 +34,16 @@ typedef uint64_t ViBusAddress;
 typedef uint32_t ViBusAddress;
 #endif
 
+// Calling convention of the functions that the VISA library and the module
+// maker's driver library export: stdcall on 32-bit Windows, where calling
+// them through a pointer of another convention corrupts the stack on every
+// call; elsewhere there is only the one convention.
+#if defined(_WIN32) && !defined(_WIN64)
+#define VI_LIBRARY_CALL __stdcall
+#else
+#define VI_LIBRARY_CALL
+#endif
+
 #define VI_NULL 0
 #define VI_TRUE 1
 #define VI_FALSE 0
