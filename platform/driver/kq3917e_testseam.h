@@ -41,11 +41,14 @@ void RefuseAll(ViStatus status);
 void ClearRefusals();
 
 // Back to power-on: built-in driver in hardware mode, no maker's library
-// looked up again, simulated module at power-on settings, seam cleared.
+// looked up again, simulated module at power-on settings on a test clock
+// standing at 0 (the program's module runs on the machine's clock), seam
+// cleared.
 void ResetDriver();
 
-// The simulated module's clock: seconds since power-on. Tests advance it;
-// nothing in the simulation sleeps.
+// The simulated module's test clock: seconds since power-on. Tests advance
+// it; nothing in the simulation sleeps. An empty function puts the module
+// back on the machine's clock.
 void SetSimClock(std::function<double()> now);
 void SetSimSeed(std::uint64_t seed);
 

@@ -2,11 +2,13 @@
 #include "uctsim.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <numbers>
+#include <thread>
 
 namespace uctsim
 {
@@ -178,10 +180,16 @@ Module::Module(std::uint64_t seed) : seed_(seed)
     powerOn();
 }
 
+double monotonicSeconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 void Module::setClock(std::function<double()> now)
 {
     clock_ = std::move(now);
     spent_ = 0.0;
+    origin_ = monotonicSeconds();
     runStart_ = countedUntil_ = this->now();
 }
 
@@ -192,12 +200,20 @@ void Module::setSeed(std::uint64_t seed)
 
 double Module::now() const
 {
-    return (clock_ ? clock_() : 0.0) + spent_;
+    return clock_ ? clock_() + spent_ : monotonicSeconds() - origin_;
 }
 
+// On the machine's clock the time really passes, as with the module itself.
 void Module::wait(double seconds)
 {
-    spent_ += seconds > 0 ? seconds : 0.0;
+    if (seconds <= 0) {
+        return;
+    }
+    if (clock_) {
+        spent_ += seconds;
+    } else {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
 }
 
 void Module::powerOn()

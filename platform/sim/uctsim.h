@@ -8,11 +8,11 @@
 // handling (simulate, init, close) belongs to the driver, not the module.
 // Output texts obey the sizes of kq3917e_codes.h.
 //
-// Time: the module reads its clock (seconds since power-on) from a function;
-// without one the clock stands still. Whatever the clock says, the module adds
-// the time it spends itself (measurement durations, trigger timeouts), so a
-// read "takes" its aperture and a missing trigger "waits" the system timeout
-// without anyone sleeping. now() is that sum.
+// Time: by default the module runs on the machine's monotonic clock, and the
+// time it spends (measurement durations, trigger timeouts) really passes: a
+// read takes its aperture, a missing trigger the system timeout. A test clock
+// (setClock) replaces it: then nothing sleeps, and the module adds the time it
+// spends to what the test clock says. now() is the module's time.
 //
 // Not thread-safe: one thread drives a module.
 #pragma once
@@ -52,13 +52,17 @@ constexpr ViUInt16 kFirmwareFlashWrite = 4; // flash programming failed (fault h
 // KQ3917E_MESSAGE_SIZE bytes.
 void statusMessage(ViStatus status, ViChar text[KQ3917E_MESSAGE_SIZE]);
 
+// Seconds on the machine's monotonic clock.
+double monotonicSeconds();
+
 class Module
 {
   public:
     explicit Module(std::uint64_t seed = 1);
 
     // ---- test and stand-in control
-    // Clock in seconds; an empty function makes it stand still at 0.
+    // Test clock in seconds; an empty function goes back to the machine's
+    // monotonic clock (the default).
     void setClock(std::function<double()> now);
     // Seed of the measurement noise; readings are a function of seed, settings
     // and time only.
@@ -219,6 +223,7 @@ class Module
 
     std::function<double()> clock_;
     double spent_ = 0.0;
+    double origin_ = monotonicSeconds(); // machine time at power-on of the module's clock
     std::uint64_t seed_;
 
     Settings s_;

@@ -293,3 +293,34 @@ TEST_F(Driver, SeamRefusalsAndWarnings)
 }
 
 } // namespace
+
+// The program's demonstration (no ResetDriver, no test clock) runs on the
+// machine's clock. A second module with an unreachable trigger level lets
+// real time pass: its 5 ms timeout takes 5 ms, and meanwhile the open gate
+// of the demonstration module counts 100 kHz of it.
+TEST(DriverClock, DemonstrationRunsOnTheMachineClock)
+{
+    auto seconds = [] { return uctsim::monotonicSeconds(); };
+    ASSERT_EQ(kq3917e_simulate(1), VI_SUCCESS);
+    ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
+    ASSERT_EQ(kq3917e_confMeasurement(0, 8), VI_SUCCESS);
+    ASSERT_EQ(kq3917e_confAperture(0, 10), VI_SUCCESS);
+    ASSERT_EQ(kq3917e_openCloseGate(0, 1, 1), VI_SUCCESS);
+    ViReal64 before = 0, after = 0;
+    const double first = seconds();
+    ASSERT_EQ(kq3917e_read(0, &before), VI_SUCCESS);
+
+    uctsim::Module idle;
+    ASSERT_EQ(idle.setSystTimeout(5), VI_SUCCESS);
+    ASSERT_EQ(idle.confInputTriggering(1, 0, 5.0, 0), VI_SUCCESS);
+    ViReal64 none = 0;
+    const double start = seconds();
+    ASSERT_EQ(idle.read(&none), VI_ERROR_TMO);
+    const double waited = seconds() - start;
+    EXPECT_GE(waited, 0.005) << "the no-trigger timeout did not take its time";
+
+    ASSERT_EQ(kq3917e_read(0, &after), VI_SUCCESS);
+    const double last = seconds();
+    EXPECT_GE(after - before, 100000 * waited - 1) << "the gate did not count the time that passed";
+    EXPECT_LE(after - before, 100000 * (last - first) + 1);
+}
