@@ -23,9 +23,15 @@ static void refreshTriggerLevels(void)
     }
 }
 
+// Failed readings stay silent; the status lamp tells whether the module answered.
+static void showAnswered(ViStatus status)
+{
+    showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+}
+
 static void takeSingleReading(void)
 {
-    kq3917e_read(instrSession, &lastReading);
+    showAnswered(kq3917e_read(instrSession, &lastReading));
     formatReading(lastReading);
     refreshTriggerLevels();
     singleReadingPending = 0;
@@ -33,7 +39,9 @@ static void takeSingleReading(void)
 
 static void fetchContinuousReading(void)
 {
-    if (kq3917e_fetch(instrSession, &lastReading) < 0) {
+    ViStatus status = kq3917e_fetch(instrSession, &lastReading);
+    showAnswered(status);
+    if (status < 0) {
         // The module dropped out of continuous triggering: fall back to
         // single readings without a popup on every tick.
         continuousMode = 0;

@@ -47,7 +47,10 @@ static void showTriggerLevel(int control, int16_t rangeAttenuation, double level
 void refreshMainPanel(void)
 {
     int16_t previousFunction = settings.function;
-    checkError(kq3917e_queryMeasurement(instrSession, &settings.function), "reading function setting");
+    // The first query tells whether the module answers at all.
+    ViStatus status = kq3917e_queryMeasurement(instrSession, &settings.function);
+    checkError(status, "reading function setting");
+    showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
     if (settings.function != previousFunction) {
         setFunctionLed(previousFunction, false);
         setFunctionLed(settings.function, true);

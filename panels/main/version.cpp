@@ -15,12 +15,14 @@
 #define VISA_VERSION_SIZE 16
 
 // The VISA specification version of the session's library. Without a module
-// there is no VISA session to ask. The masks are narrower than the fields
-// (3, 3 and 2 bits), so a version beyond 7.7.3 wraps: 5.8.0 shows as 5.0.0.
+// there is no VISA session to ask: the demonstration shows the fixed "2.0.0",
+// or "N/A" when VISA could not be opened at all (no resource manager). The
+// masks are narrower than the fields (3, 3 and 2 bits), so a version beyond
+// 7.7.3 wraps: 5.8.0 shows as 5.0.0.
 static void formatVisaVersion(char *text, size_t textSize)
 {
     if (demoMode != 0 || instrSession == 0) {
-        snprintf(text, textSize, "2.0.0");
+        snprintf(text, textSize, defaultRM != 0 ? "2.0.0" : NOT_AVAILABLE);
         return;
     }
     ViUInt32 value = 0;

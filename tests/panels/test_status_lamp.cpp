@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The status lamp: ONLINE while the module answers, NO RESPONSE after a
+// reading it did not give (silently) until a call answers again, DEMO in
+// demonstration mode whatever happens.
+#include "mainpaneltest.h"
+
+#include <QTimer>
+
+namespace
+{
+
+int readerPasses = 0;
+
+std::string lamp()
+{
+    char caption[64] = "";
+    GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, caption, sizeof caption);
+    return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
+}
+
+// One step: what is done, with which driver operation failing ("" none).
+enum Step { FOCUS, SINGLE, CONTINUOUS, DEMO_SWITCH };
+struct LampStep {
+    Step step;
+    const char *refused;
+    const char *shown;
+};
+struct LampCase {
+    const char *name;
+    int demo;
+    std::vector<LampStep> steps;
+};
+
+class StatusLamp : public MainPanelTest, public ::testing::WithParamInterface<LampCase>
+{
+};
+
+TEST_P(StatusLamp, SaysWhetherTheModuleAnswers)
+{
+    demoMode = GetParam().demo;
+    for (const auto &[step, refused, shown] : GetParam().steps) {
+        drvtest::ClearRefusals();
+        if (*refused)
+            drvtest::Refuse(refused, VI_ERROR_TMO);
+        switch (step) {
+        case FOCUS:
+            uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS);
+            break;
+        case SINGLE:
+            press(MAIN_SINGLE);
+            uitest::TimerTick(mainPanel, MAIN_TIMER);
+            break;
+        case CONTINUOUS:
+            press(MAIN_CONTINUOUS);
+            uitest::TimerTick(mainPanel, MAIN_TIMER);
+            break;
+        case DEMO_SWITCH: // as the system panel's "Demo" answer does
+            demoMode = 1;
+            showModuleStatus(MODULE_ONLINE);
+            break;
+        }
+        EXPECT_EQ(lamp(), shown) << "step " << step << " refused '" << refused << "'";
+    }
+    EXPECT_EQ(uitest::Popups().size(), 0u) << "the reading path stays silent";
+}
+
+const char *const online = "ONLINE|lit", *const silent = "NO RESPONSE|dark", *const demo = "DEMO|lit";
+INSTANTIATE_TEST_SUITE_P(
+    Steps, StatusLamp,
+    ::testing::Values(
+        LampCase{"ModuleAnswers", 0, {{FOCUS, "", online}, {SINGLE, "", online}, {CONTINUOUS, "", online}}},
+        LampCase{"FailedReadUntilAReadAnswers",
+                 0,
+                 {{FOCUS, "", online}, {SINGLE, "kq3917e_read", silent}, {SINGLE, "", online}}},
+        LampCase{"FailedFetchUntilTheRefreshAnswers",
+                 0,
+                 {{CONTINUOUS, "kq3917e_fetch", silent},
+                  {CONTINUOUS, "kq3917e_fetch", silent},
+                  {FOCUS, "", online}}},
+        LampCase{"DemonstrationAnsweringOrNot",
+                 1,
+                 {{FOCUS, "", demo}, {SINGLE, "kq3917e_read", demo}, {CONTINUOUS, "kq3917e_fetch", demo}}},
+        LampCase{"SwitchedToDemonstration", 0, {{SINGLE, "kq3917e_read", silent}, {DEMO_SWITCH, "", demo}}}),
+    [](const ::testing::TestParamInfo<LampCase> &info) { return info.param.name; });
+
+// The whole start-up without VISA, the demonstration accepted: the lamp of
+// the main panel on screen reads DEMO, not ONLINE.
+TEST(StatusLampAtStart, DemonstrationStartShowsDemo)
+{
+    ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
+    RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
+    registerAppCallbacks();
+    registerMainPanelCallbacks();
+    registerMeasureCallbacks();
+    uitest::Activate();
+    drvtest::ResetDriver();
+    drvtest::ReloadDriverLibrary();
+    uitest::ScriptPopupAnswers({1, 1}); // "VISA ERROR", then Yes to the demonstration
+    std::string shown;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (mainPanel == 0)
+            return;
+        shown = lamp();
+        if (shown.rfind("DEMO", 0) == 0 || ++readerPasses > 1000) {
+            reader.stop();
+            exitSFP(mainPanel, MAIN_QUIT, EVENT_COMMIT, nullptr, 0, 0);
+        }
+    });
+    reader.start(0);
+    EXPECT_EQ(runSoftFrontPanel(), EXIT_NORMAL);
+    EXPECT_EQ(demoMode, 1);
+    EXPECT_EQ(shown, demo);
+}
+
+} // namespace
