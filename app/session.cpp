@@ -159,12 +159,15 @@ static int fillChoiceRows(int panel, int found, int rowFilled[MAX_MODULES])
 }
 
 // Keeps the interface alive until a filled row or cancel is pressed; presses
-// on empty rows are forgotten.
-static int awaitChoice(const int rowFilled[MAX_MODULES], int found)
+// on empty rows are forgotten. A panel that went away without Cancel (hidden
+// or closed by the window manager) cannot be answered any more: that is Cancel.
+static int awaitChoice(int panel, const int rowFilled[MAX_MODULES], int found)
 {
     chosenIndex = CHOICE_NONE;
     for (;;) {
-        if (chosenIndex == CHOICE_CANCELLED)
+        int visible = 0;
+        if (chosenIndex == CHOICE_CANCELLED || GetPanelAttribute(panel, ATTR_VISIBLE, &visible) < 0 ||
+            !visible)
             return CHOICE_CANCELLED;
         if (chosenIndex >= 0 && chosenIndex < found && rowFilled[chosenIndex])
             return chosenIndex;
@@ -194,7 +197,7 @@ static int chooseModule(int found)
         MessagePopup("Autoconnect Error", "VISA errors prevent selection of 3917e");
         result = offerDemoMode();
     } else {
-        int choice = awaitChoice(rowFilled, found);
+        int choice = awaitChoice(panel, rowFilled, found);
         if (choice == CHOICE_CANCELLED) {
             result = SESSION_GAVE_UP;
         } else {

@@ -21,6 +21,8 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -491,6 +493,45 @@ QString fromUser(const char *text)
     return text ? QString::fromUtf8(text) : QString();
 }
 
+// Messages that Qt gives while the application object is being made. A
+// platform that cannot start ends in Qt's fatal message and an abort; the
+// program ends instead with -1 and one line that says why.
+struct StartMessages {
+    QtMessageHandler previous = nullptr;
+    QString program;
+    std::vector<std::pair<QtMsgType, QString>> held; // replayed once Qt has started
+    QString reason;                                  // the first warning or the fatal message
+};
+StartMessages startMessages;
+
+void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    StartMessages &m = startMessages;
+    if (m.reason.isEmpty() && type != QtDebugMsg && type != QtInfoMsg)
+        m.reason = message.section(QLatin1Char('\n'), 0, 0).trimmed();
+    if (type != QtFatalMsg) {
+        m.held.emplace_back(type, message);
+        (void)context;
+        return;
+    }
+    std::fprintf(stderr, "%s: cannot start the user interface: %s\n", qPrintable(m.program),
+                 qPrintable(m.reason));
+    std::fflush(stderr);
+    std::_Exit(-1);
+}
+
+QApplication *startApplication(int &argc, char **argv)
+{
+    startMessages.program = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+    startMessages.previous = qInstallMessageHandler(holdStartMessage);
+    auto *app = new QApplication(argc, argv);
+    qInstallMessageHandler(startMessages.previous);
+    for (const auto &[type, message] : startMessages.held)
+        qt_message_output(type, QMessageLogContext(), message);
+    startMessages = StartMessages{};
+    return app;
+}
+
 } // namespace uct::ui
 
 using namespace uct::ui;
@@ -521,7 +562,7 @@ int InitUIRuntime(int argc, char *argv[])
         static char fallbackName[] = "uct-sfp";
         static char *fallbackArgv[] = {fallbackName, nullptr};
         argumentCount = argc > 0 && argv ? argc : 1;
-        r.app = new QApplication(argumentCount, argc > 0 && argv ? argv : fallbackArgv);
+        r.app = startApplication(argumentCount, argc > 0 && argv ? argv : fallbackArgv);
     } else {
         return 0;
     }

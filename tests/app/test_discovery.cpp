@@ -5,6 +5,10 @@
 
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
+
+#include <fstream>
+#include <set>
 
 const std::string kA = "PXI3::10::INSTR", kB = "PXI4::12::INSTR", kC = "PXI5::13::INSTR";
 const std::string kDemo = "No ZORa 3917's Found", kInit = "Module Init";
@@ -21,6 +25,10 @@ static std::string numbered(int count, const char *item, const char *end)
             "PXI" + std::to_string(i) + "::" + std::to_string(i) + "::INSTR" + item + std::to_string(i) + end;
     return text;
 }
+
+// Choice panel "presses" that are not buttons: the window goes away without
+// Cancel, hidden (unmapped by the window manager) or closed by its close box.
+enum { HIDE_WINDOW = -1, CLOSE_WINDOW = -2 };
 
 struct Situation {
     const char *name;
@@ -70,6 +78,8 @@ const Situation kSituations[] = {
     S("TwoModulesSecondChosen", kTwo, {0}, {CHOOSE_SELECT_5, CHOOSE_SELECT_2}, {kInit}, EXIT_NORMAL, kB, 0, 0,
       kTwoRows, "9|1"),
     S("TwoModulesCancelled", kTwo, {}, {CHOOSE_CANCEL}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
+    S("TwoModulesChoiceHidden", kTwo, {}, {HIDE_WINDOW}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
+    S("TwoModulesChoiceClosed", kTwo, {}, {CLOSE_WINDOW}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
     S("TwoModulesChosenFails", kTwo + ",initfail", {1, 1, 1}, {CHOOSE_SELECT_2},
       {kInit, "KQ3917 Error", kDemo}, EXIT_NORMAL, kB, 1, 1, kTwoRows, "7|1"),
     S("TwoModulesChosenWarnsSilently", kTwo + ",initwarn", {0}, {CHOOSE_SELECT_2}, {kInit}, EXIT_NORMAL, kB,
@@ -89,6 +99,73 @@ struct Discovery : AppTest, ::testing::WithParamInterface<Situation> {
 
 static std::string rowsSeen; // the choice rows as the first press found them
 
+// After its window went away the choice must end within a few passes of the
+// wait; a wait that goes on is a failure, ended here so that the test ends.
+static void giveUpWaiting(int panel, int passes)
+{
+    if (!uitest::ControlWidget(panel, CHOOSE_CANCEL))
+        return;
+    if (passes < 20) {
+        QTimer::singleShot(0, [panel, passes] { giveUpWaiting(panel, passes + 1); });
+        return;
+    }
+    ADD_FAILURE() << "the choice still waits on a panel that is gone";
+    chosenIndex = CHOICE_CANCELLED;
+}
+
+// The simulated PXI system's call log, one line per call.
+static std::vector<std::string> readLog(const std::string &path)
+{
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// The start-up order in the call log: the driver leaves simulation before the
+// first VISA call; a demonstration switches to simulation, then resets the
+// module, and makes no VISA call afterwards (no slot is read); every VISA
+// object that start-up opened is closed, except the resource manager and the
+// module in use (its driver session and the driver's own resource manager).
+static void checkCallLog(const std::vector<std::string> &log, int demo)
+{
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[0], "kq3917e_simulate(0) = 0");
+    EXPECT_EQ(log[1].rfind("viOpenDefaultRM()", 0), 0u) << log[1];
+    const auto demoStart = std::find(log.begin(), log.end(), "kq3917e_simulate(1) = 0");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "kq3917e_simulate(1) = 0"), demo);
+    if (demoStart != log.end()) {
+        ASSERT_NE(demoStart + 1, log.end());
+        EXPECT_EQ(demoStart[1], "kq3917e_reset(0) = 0");
+        for (auto line = demoStart; line != log.end(); ++line)
+            EXPECT_NE(line->rfind("vi", 0), 0u) << "a VISA call in the demonstration: " << *line;
+    }
+    std::set<std::string> open;
+    for (const std::string &line : log) {
+        const std::string name = line.substr(0, line.find('('));
+        const size_t arrow = line.find(" -> "), equals = line.rfind(" = ");
+        if (std::stol(line.substr(equals + 3)) < 0)
+            continue;
+        if (name == "viClose") {
+            const std::string object = line.substr(name.size() + 1, line.find(')') - name.size() - 1);
+            EXPECT_EQ(open.erase(object), 1u) << "closed what was not open: " << line;
+        } else if (arrow != std::string::npos &&
+                   (name == "viOpenDefaultRM" || name == "viOpen" || name == "viFindRsrc")) {
+            const std::string object =
+                line.substr(arrow + 4, line.find_first_of(", ", arrow + 4) - arrow - 4);
+            if (object != "0")
+                open.insert(object);
+        }
+    }
+    const bool rm = std::stol(log[1].substr(log[1].rfind(" = ") + 3)) >= 0;
+    std::string left;
+    for (const std::string &object : open)
+        left += object + " ";
+    EXPECT_EQ(open.size(), (rm ? 1u : 0u) + (instrSession != 0 ? 2u : 0u)) << "left open: " << left;
+    EXPECT_TRUE(instrSession == 0 || open.count(std::to_string(instrSession))) << "left open: " << left;
+}
+
 // Reads the choice rows, then presses the buttons in turn, one per pass of
 // the wait: each press after the first finds the panel still waiting.
 static void pressInTurn(const std::vector<int> &presses, size_t next)
@@ -103,6 +180,12 @@ static void pressInTurn(const std::vector<int> &presses, size_t next)
         GetCtrlVal(panel, CHOOSE_SLOT_1 + 3 * row, slot);
         rowsSeen += (slot[0] ? std::string(descriptor) + "|" + slot : "") + ";";
     }
+    if (presses[next] == HIDE_WINDOW || presses[next] == CLOSE_WINDOW) {
+        QWidget *window = uitest::PanelWidget(panel);
+        presses[next] == HIDE_WINDOW ? window->hide() : (void)window->close();
+        giveUpWaiting(panel, 0);
+        return;
+    }
     QTest::mouseClick(uitest::ControlWidget(panel, presses[next]), Qt::LeftButton);
     if (next + 1 < presses.size())
         QTimer::singleShot(0, [&presses, next] { pressInTurn(presses, next + 1); });
@@ -112,6 +195,9 @@ TEST_P(Discovery, Outcome)
 {
     const Situation &s = GetParam();
     setenv("UCT_SIMKIT_CHASSIS", s.chassis.c_str(), 1);
+    const std::string logPath = ::testing::TempDir() + "simkit-" + s.name + ".log";
+    std::remove(logPath.c_str());
+    setenv("UCT_SIMKIT_LOG", logPath.c_str(), 1);
     SetUp();
     rowsSeen.clear();
     uitest::ScriptPopupAnswers(s.answers);
@@ -134,7 +220,9 @@ TEST_P(Discovery, Outcome)
     EXPECT_EQ(callsTo({"kq3917e_init", "kq3917e_reset"}),
               (s.reset == -1 ? "" : init) + (s.demo ? "kq3917e_reset(0,) " : ""));
     ViInt16 function = -1;
+    unsetenv("UCT_SIMKIT_LOG");
     EXPECT_EQ(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS, s.demo == 1);
+    checkCallLog(readLog(logPath), s.demo);
 }
 
 INSTANTIATE_TEST_SUITE_P(Chassis, Discovery, ::testing::ValuesIn(kSituations),
