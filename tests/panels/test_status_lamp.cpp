@@ -31,6 +31,11 @@ struct LampCase {
     std::vector<LampStep> steps;
 };
 
+void PrintTo(const LampCase &c, std::ostream *out)
+{
+    *out << c.name;
+}
+
 class StatusLamp : public MainPanelTest, public ::testing::WithParamInterface<LampCase>
 {
 };
