@@ -2,9 +2,13 @@
 // The reporters, and the about panel and help.
 #include "apptest.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 // reportError always, checkError for any status but zero, in any mode.
@@ -58,10 +62,41 @@ TEST_F(AppTest, SfpErrorPopupsAndAnswers)
         EXPECT_EQ(reportSfpError(status, "f"), result);
         EXPECT_EQ(demoMode, demoAfter);
         EXPECT_EQ(popupLines(true), shown.empty() ? std::vector<std::string>{} : std::vector{shown});
+        // The error offers Ignore (Enter), Demo (Esc) and Exit.
+        for (const uitest::PopupRecord &popup : uitest::Popups()) {
+            if (popup.title != "Soft Front Panel Error")
+                continue;
+            EXPECT_EQ(popup.kind + ":" + popup.buttons.at(0) + "," + popup.buttons.at(1) + "," +
+                          popup.buttons.at(2) + " enter " + std::to_string(popup.enterButton) + " esc " +
+                          std::to_string(popup.escapeButton),
+                      "generic:Ignore,Demo,Exit enter 1 esc 2");
+        }
         // Switching to the demonstration simulates and resets the same session.
         EXPECT_EQ(callsTo({"kq3917e_simulate", "kq3917e_reset"}),
                   demoAfter && !demo ? "kq3917e_simulate(0,1) kq3917e_reset(4242,) " : "");
     }
+}
+
+// The same through the real popup: its buttons, Esc switches to the
+// demonstration, Enter ignores.
+TEST_F(AppTest, SfpErrorRealPopupKeys)
+{
+    uitest::Deactivate();
+    for (const auto &[key, demoAfter] : {std::pair{Qt::Key_Return, 0}, std::pair{Qt::Key_Escape, 1}}) {
+        demoMode = 0;
+        std::string labels;
+        QTimer::singleShot(0, [key, &labels] {
+            QWidget *popup = QApplication::activeModalWidget();
+            ASSERT_NE(popup, nullptr);
+            for (const QPushButton *button : popup->findChildren<QPushButton *>())
+                labels += button->text().toStdString() + ",";
+            QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, key);
+        });
+        EXPECT_EQ(reportSfpError(VI_ERROR_TMO, "kq3917e_resetCounter"), SFP_ERROR_CONTINUE);
+        EXPECT_EQ(labels, "Ignore,Demo,Exit,");
+        EXPECT_EQ(demoMode, demoAfter) << key;
+    }
+    uitest::Activate();
 }
 
 TEST_F(AppTest, HelpAndWebOpenWhatExistsAsOneArgument)
