@@ -195,10 +195,11 @@ ViStatus kq3917e_error_message(ViSession session, ViStatus status, ViChar messag
                     "is available.",
                     kLibraryName);
             } else if (status == KQ3917E_ERROR_LIBRARY_INCOMPLETE) {
-                std::snprintf(message, KQ3917E_MESSAGE_SIZE,
-                              "The module maker's driver library (%s) lacks the operation %s; only "
-                              "demonstration mode is available.",
-                              kLibraryName, d.missingOperation != nullptr ? d.missingOperation : "it needs");
+                // The operation comes first: start-up reports show 80 characters.
+                std::snprintf(
+                    message, KQ3917E_MESSAGE_SIZE,
+                    "The maker's driver library lacks %s (%s); only demonstration mode is available.",
+                    d.missingOperation != nullptr ? d.missingOperation : "an operation", kLibraryName);
             } else {
                 uctsim::statusMessage(status, message);
             }
