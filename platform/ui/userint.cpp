@@ -500,18 +500,18 @@ struct StartMessages {
     QtMessageHandler previous = nullptr;
     QString program;
     std::vector<std::pair<QtMsgType, QString>> held; // replayed once Qt has started
-    QString reason;                                  // the first warning or the fatal message
+    QString reason;                                  // the platform's first complaint
 };
 StartMessages startMessages;
 
 void holdStartMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     StartMessages &m = startMessages;
-    if (m.reason.isEmpty() && type != QtDebugMsg && type != QtInfoMsg)
+    const bool platform = context.category && std::strncmp(context.category, "qt.qpa", 6) == 0;
+    if (m.reason.isEmpty() && (type == QtFatalMsg || (platform && type != QtDebugMsg && type != QtInfoMsg)))
         m.reason = message.section(QLatin1Char('\n'), 0, 0).trimmed();
     if (type != QtFatalMsg) {
         m.held.emplace_back(type, message);
-        (void)context;
         return;
     }
     std::fprintf(stderr, "%s: cannot start the user interface: %s\n", qPrintable(m.program),

@@ -6,7 +6,7 @@
 set -uo pipefail
 err=$(mktemp)
 trap 'rm -f "$err"' EXIT
-env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb LD_LIBRARY_PATH= "$1" 2>"$err" </dev/null
+env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR QT_QPA_PLATFORM=xcb LD_LIBRARY_PATH= "$1" 2>"$err" </dev/null
 status=$?
 lines=$(wc -l <"$err")
 echo "status $status, standard error:"
