@@ -12,5 +12,6 @@ int main(int argc, char *argv[])
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
+    registerMaintenanceCallbacks();
     return runSoftFrontPanel();
 }
