@@ -39,7 +39,11 @@ void BM_FirmwareBlock(benchmark::State &state)
     state.counters["per_block"] = benchmark::Counter(
         (double)kBlocks * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_FirmwareBlock)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FirmwareBlock)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 
 } // namespace
 

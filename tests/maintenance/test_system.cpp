@@ -5,6 +5,14 @@
 // reporter's "Exit" and "Demo" answers.
 #include "maintenancetest.h"
 
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
 #include <tuple>
 
 namespace
@@ -302,6 +310,48 @@ TEST_F(MaintenanceTest, ReporterAnswersExitCloseThePanelDemoSwitchesForGood)
     uitest::ClearPopups();
     EXPECT_EQ(press(CONFIGSYS_INT_MASK, EVENT_VAL_CHANGED), 0);
     EXPECT_EQ(popups(), "");
+}
+
+// The real dialog, button and message (no seam) in demonstration mode, where
+// no VISA library gives a session: the first register write fails, and the
+// message comes while the progress is still shown, inside the button's
+// callback; afterwards the progress is hidden and the cursor back.
+TEST_F(MaintenanceTest, RealFileDialogAndMessageInDemonstrationMode)
+{
+    uitest::Deactivate();
+    demoMode = 1;
+    instrSession = 0;
+    const std::string path = testing::TempDir() + "real_image.bin";
+    std::ofstream(path, std::ios::binary) << "0123456789";
+    std::vector<std::string> seen;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+            seen.push_back("dialog " + dialog->nameFilters().join(",").toStdString());
+            dialog->selectFile(QString::fromStdString(path));
+            QMetaObject::invokeMethod(dialog, "accept");
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            int visible = 0;
+            GetCtrlAttribute(configSysPanel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, &visible);
+            const QCursor *cursor = QApplication::overrideCursor();
+            seen.push_back((box->windowTitle() + ": " + box->text()).toStdString() +
+                           (visible ? " (progress shown" : " (progress hidden") +
+                           (cursor && cursor->shape() == Qt::WaitCursor ? ", waiting)" : ")"));
+            box->accept();
+        }
+    });
+    answer.start(5);
+    DisplayPanel(configSysPanel);
+    QTest::mouseClick(uitest::ControlWidget(configSysPanel, CONFIGSYS_FIRMWARE), Qt::LeftButton);
+    answer.stop();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].substr(0, 12), "dialog *.bin");
+    EXPECT_EQ(seen[1], "Firmware Update: Error writing data to UCT (progress shown, waiting)");
+    int visible = -1;
+    GetCtrlAttribute(configSysPanel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, &visible);
+    EXPECT_EQ(visible, 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
