@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MAIN and CONFIGSYS loaded from the resource file, seams on, the driver's
 // simulated module answering while the program believes it has hardware
-// (demoMode 0), driver calls recorded. Shared by the maintenance tests.
+// (demoMode 0), driver calls recorded; helpers for refusals, scripted
+// answers, image files and what a firmware transfer shows.
 #pragma once
 
 #include "app.h"
@@ -12,8 +13,11 @@
 #include "userint_testseam.h"
 #include <uctpanels.h>
 
+#include <QApplication>
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -73,9 +77,47 @@ class MaintenanceTest : public ::testing::Test
         demoMode = 0;
     }
 
+  public:
     static int press(int control, int event = EVENT_COMMIT)
     {
         return uitest::CallCtrlCallback(configSysPanel, control, event);
+    }
+
+    // A fresh start for the next action: the named operations return status
+    // (none refused for 0), the popups are answered in order (0s skipped),
+    // nothing recorded yet.
+    static void refuse(const std::vector<std::string> &operations, ViStatus status,
+                       const std::vector<int> &answers = {})
+    {
+        drvtest::ClearRefusals();
+        for (const std::string &operation : operations) {
+            if (status != 0) {
+                drvtest::Refuse(operation, status);
+            }
+        }
+        std::vector<int> script;
+        for (int answer : answers) {
+            if (answer != 0) {
+                script.push_back(answer);
+            }
+        }
+        uitest::ScriptPopupAnswers(script);
+        uitest::ClearPopups();
+        drvtest::ClearCalls();
+    }
+
+    // A value of a CONFIGSYS control, or with attribute one of its attributes.
+    template <typename T> static T value(int control)
+    {
+        T v{};
+        GetCtrlVal(configSysPanel, control, &v);
+        return v;
+    }
+    static int attribute(int control, int attribute)
+    {
+        int v = 0;
+        GetCtrlAttribute(configSysPanel, control, attribute, &v);
+        return v;
     }
 };
 
@@ -102,9 +144,61 @@ inline std::string popups()
     return text;
 }
 
-inline std::string driverText(ViStatus status)
+// An image file of `size` bytes in the test's temporary folder: byte i is
+// `fill`, or (7 i + 3) mod 256 when fill is negative.
+inline std::string imageFile(const std::string &name, long size, int fill = -1)
 {
-    char text[KQ3917E_MESSAGE_SIZE] = "";
-    kq3917e_error_message(0, status, text);
-    return text;
+    const std::string path = testing::TempDir() + name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (long i = 0; i < size; i++) {
+        out.put(static_cast<char>(fill < 0 ? (7 * i + 3) & 0xFF : fill));
+    }
+    return path;
+}
+
+inline int openDescriptors()
+{
+    int count = 0;
+    if (DIR *dir = opendir("/proc/self/fd")) {
+        while (readdir(dir)) {
+            count++;
+        }
+        closedir(dir);
+    }
+    return count;
+}
+
+// What the user sees at each Delay of a transfer and after it.
+struct Transfer {
+    int delays = 0;
+    std::vector<double> progress; // distinct successive values seen while polling
+    bool shownWaiting = true;     // progress visible and wait cursor on at every poll
+    double finalProgress = -1;
+    bool cleanedUp = false; // afterwards: progress hidden, cursor back, file closed
+};
+
+// Chooses `path` in the firmware dialog and presses FIRMWARE UPDATE.
+inline Transfer runFirmwareUpdate(const std::string &path, int dialogResult = VAL_EXISTING_FILE_SELECTED)
+{
+    Transfer t;
+    const int descriptors = openDescriptors();
+    uitest::SetDelayHook([&](double seconds) {
+        EXPECT_EQ(seconds, 0.5);
+        t.delays++;
+        const double value = MaintenanceTest::value<double>(CONFIGSYS_PROGRESS);
+        if (t.progress.empty() || t.progress.back() != value) {
+            t.progress.push_back(value);
+        }
+        const QCursor *cursor = QApplication::overrideCursor();
+        t.shownWaiting = t.shownWaiting &&
+                         MaintenanceTest::attribute(CONFIGSYS_PROGRESS, ATTR_VISIBLE) == 1 && cursor &&
+                         cursor->shape() == Qt::WaitCursor;
+    });
+    uitest::ScriptFileDialog(dialogResult, path);
+    EXPECT_EQ(uitest::CallCtrlCallback(configSysPanel, CONFIGSYS_FIRMWARE, EVENT_COMMIT), 0);
+    uitest::SetDelayHook(nullptr);
+    t.finalProgress = MaintenanceTest::value<double>(CONFIGSYS_PROGRESS);
+    t.cleanedUp = MaintenanceTest::attribute(CONFIGSYS_PROGRESS, ATTR_VISIBLE) == 0 &&
+                  QApplication::overrideCursor() == nullptr && openDescriptors() == descriptors;
+    return t;
 }
