@@ -14,6 +14,10 @@
 #include <uctpanels.h>
 
 #include <QApplication>
+#include <QEvent>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <dirent.h>
@@ -173,8 +177,20 @@ struct Transfer {
     int delays = 0;
     std::vector<double> progress; // distinct successive values seen while polling
     bool shownWaiting = true;     // progress visible and wait cursor on at every poll
+    int unpaintedPolls = 0;       // polls with no repaint since the one before
+    bool clickRan = false;        // a click on SELF TEST made during the transfer ran
     double finalProgress = -1;
     bool cleanedUp = false; // afterwards: progress hidden, cursor back, file closed
+};
+
+// Counts the paints of a widget.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
 };
 
 // Chooses `path` in the firmware dialog and presses FIRMWARE UPDATE.
@@ -182,9 +198,25 @@ inline Transfer runFirmwareUpdate(const std::string &path, int dialogResult = VA
 {
     Transfer t;
     const int descriptors = openDescriptors();
+    // At every poll the progress is marked for repainting; by the next one it
+    // must have been painted.
+    QWidget *progress = uitest::ControlWidget(configSysPanel, CONFIGSYS_PROGRESS);
+    PaintCounter counter;
+    progress->installEventFilter(&counter);
+    int paintsBefore = 0;
     uitest::SetDelayHook([&](double seconds) {
         EXPECT_EQ(seconds, 0.5);
-        t.delays++;
+        t.unpaintedPolls += t.delays > 0 && counter.paints == paintsBefore;
+        paintsBefore = counter.paints;
+        progress->update();
+        if (t.delays++ == 0) {
+            // A click that arrives during the transfer must not run then.
+            QTimer::singleShot(0, [&] {
+                QTest::mouseClick(uitest::ControlWidget(configSysPanel, CONFIGSYS_SELF_TEST), Qt::LeftButton);
+                t.clickRan =
+                    !uitest::Popups().empty() && uitest::Popups().back().title == "Counter Test Result";
+            });
+        }
         const double value = MaintenanceTest::value<double>(CONFIGSYS_PROGRESS);
         if (t.progress.empty() || t.progress.back() != value) {
             t.progress.push_back(value);
@@ -197,6 +229,7 @@ inline Transfer runFirmwareUpdate(const std::string &path, int dialogResult = VA
     uitest::ScriptFileDialog(dialogResult, path);
     EXPECT_EQ(uitest::CallCtrlCallback(configSysPanel, CONFIGSYS_FIRMWARE, EVENT_COMMIT), 0);
     uitest::SetDelayHook(nullptr);
+    progress->removeEventFilter(&counter);
     t.finalProgress = MaintenanceTest::value<double>(CONFIGSYS_PROGRESS);
     t.cleanedUp = MaintenanceTest::attribute(CONFIGSYS_PROGRESS, ATTR_VISIBLE) == 0 &&
                   QApplication::overrideCursor() == nullptr && openDescriptors() == descriptors;
