@@ -66,6 +66,5 @@ int exitSFP(int panel, int control, int event, void *callbackData, int eventData
 
 // ---- callback registration: each layer binds its own callbacks by name
 void registerAppCallbacks(void);
-void registerMainPanelCallbacks(void);   // panels/main
-void registerMeasureCallbacks(void);     // measure
-void registerMaintenanceCallbacks(void); // maintenance
+void registerMainPanelCallbacks(void); // panels/main
+void registerMeasureCallbacks(void);   // measure

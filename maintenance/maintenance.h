@@ -15,3 +15,6 @@ int setConfigSysEvent(int panel, int control, int event, void *callbackData, int
 // Loads a firmware image chosen by the user into the module, block by block
 // through the register mailbox; panel is CONFIGSYS (its progress indicator).
 void updateFirmware(int panel);
+
+// Binds the system configuration panel's callbacks by name.
+void registerMaintenanceCallbacks(void);
