@@ -30,12 +30,12 @@
     "The file is too large for the module: an image has at most 65535 blocks of 1024 bytes "                 \
     "(67107840 bytes). Nothing was sent."
 
-static int writeRegister(ViUInt32 offset, ViUInt16 value)
+static int writeRegister(ViBusAddress offset, ViUInt16 value)
 {
     return viOut16(instrSession, VI_PXI_BAR0_SPACE, offset, value) == VI_SUCCESS;
 }
 
-static int readRegister(ViUInt32 offset, ViUInt16 *value)
+static int readRegister(ViBusAddress offset, ViUInt16 *value)
 {
     return viIn16(instrSession, VI_PXI_BAR0_SPACE, offset, value) == VI_SUCCESS;
 }
