@@ -228,6 +228,7 @@ void Module::powerOn()
         storedModuleData_[i] = kModuleDataDefaults[i];
     }
     expectedBlock_ = 0;
+    commandsReceived_ = 0;
     reset();
 }
 
@@ -235,6 +236,27 @@ void Module::refuseFirmwareBlock(int block, ViUInt16 errorCode)
 {
     refusedBlock_ = block;
     refusedCode_ = errorCode;
+}
+
+void Module::setSelfTestWords(ViInt16 result, ViUInt32 relay, ViUInt16 dac)
+{
+    selfTestResult_ = result;
+    selfTestRelay_ = relay;
+    selfTestDac_ = dac;
+}
+
+void Module::failMailbox(MailboxStep step, int block, ViStatus status)
+{
+    failedStep_ = step;
+    failedBlock_ = block;
+    failedStatus_ = status;
+}
+
+bool Module::mailboxFails(MailboxStep step) const
+{
+    const bool afterCommand = step == MailboxStep::Response || step == MailboxStep::ErrorCode;
+    return failedBlock_ >= 0 && step == failedStep_ &&
+           failedBlock_ == (afterCommand ? commandsReceived_ - 1 : commandsReceived_);
 }
 
 void Module::setMailboxLatency(int polls)
@@ -876,7 +898,7 @@ ViStatus Module::SetInterruptLevel(ViInt16 level)
 
 ViStatus Module::queryPostResult(ViInt16 *result)
 {
-    return give(result, 0);
+    return give(result, postResult_);
 }
 
 ViStatus Module::resetCounter()
@@ -890,9 +912,9 @@ ViStatus Module::testCounter(ViInt16 *result, ViUInt32 *relay, ViUInt16 *dac)
         return KQ3917E_ERROR_NULL_POINTER;
     }
     wait(kSelfTestSeconds);
-    *result = 0;
-    *relay = 0;
-    *dac = 0;
+    *result = selfTestResult_;
+    *relay = selfTestRelay_;
+    *dac = selfTestDac_;
     return VI_SUCCESS;
 }
 
@@ -903,6 +925,10 @@ ViStatus Module::write_command_and_data(ViUInt16 command, ViUInt16 data)
     if (command != KQ3917E_CMD_UPDATE_FIRMWARE) {
         return KQ3917E_ERROR_UNKNOWN_COMMAND;
     }
+    if (mailboxFails(MailboxStep::Command)) {
+        return failedStatus_;
+    }
+    ++commandsReceived_;
     ViUInt16 sum = 0;
     for (int i = 0; i < mailboxCount_ && i < kMailboxBytes; ++i) {
         sum = static_cast<ViUInt16>(sum + (mailboxData_[i] & 0xFF));
@@ -1011,6 +1037,10 @@ ViStatus Module::in16(ViBusAddress offset, ViUInt16 *value)
         st != VI_SUCCESS) {
         return st;
     }
+    if ((offset == kRegResponse && mailboxFails(MailboxStep::Response)) ||
+        (offset == kRegBlock && mailboxFails(MailboxStep::ErrorCode))) {
+        return failedStatus_;
+    }
     if (offset == kRegResponse) {
         if (mailboxBusyPolls_ > 0) {
             --mailboxBusyPolls_;
@@ -1034,6 +1064,11 @@ ViStatus Module::out16(ViBusAddress offset, ViUInt16 value)
 {
     if (offset >= kBar0Size) {
         return VI_ERROR_INV_OFFSET;
+    }
+    if ((offset == kRegBlock && mailboxFails(MailboxStep::BlockNumber)) ||
+        (offset == kRegByteCount && mailboxFails(MailboxStep::ByteCount)) ||
+        (inDataWindow(offset) && mailboxFails(MailboxStep::Data))) {
+        return failedStatus_;
     }
     if (offset == kRegBlock) {
         mailboxBlock_ = value;

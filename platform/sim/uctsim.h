@@ -47,6 +47,9 @@ constexpr ViUInt16 kFirmwareByteCount = 2;  // byte count 0 or above 1024
 constexpr ViUInt16 kFirmwareSequence = 3;   // block number is not the next one expected
 constexpr ViUInt16 kFirmwareFlashWrite = 4; // flash programming failed (fault hook)
 
+// The steps of one firmware block in the mailbox, for the fault hook.
+enum class MailboxStep { Data, BlockNumber, ByteCount, Command, Response, ErrorCode };
+
 // Text of a status: the module's and the built-in driver's own, the VISA
 // statuses, firmware errors, else "Unknown status code 0x%08X". `text` holds
 // KQ3917E_MESSAGE_SIZE bytes.
@@ -75,6 +78,15 @@ class Module
     // Fault hook: firmware block `block` (block number) is refused with
     // `errorCode`; a negative block clears the hook.
     void refuseFirmwareBlock(int block, ViUInt16 errorCode = kFirmwareFlashWrite);
+    // Fault hooks: the words the next self-tests report (all 0: a pass) and
+    // the power-on self-test result (0: pass).
+    void setSelfTestWords(ViInt16 result, ViUInt32 relay, ViUInt16 dac);
+    void setPostResult(ViInt16 result) { postResult_ = result; }
+    // Fault hook: `step` of firmware block `block` fails with `status`. Blocks
+    // count the update commands since power-on from 0: register writes before
+    // the (block+1)-th command and reads after it belong to that block. A
+    // negative block clears the hook.
+    void failMailbox(MailboxStep step, int block, ViStatus status = VI_ERROR_TMO);
     // Reads of the response word that answer "busy" after each command
     // (default 1, so the answer comes on the second poll).
     void setMailboxLatency(int polls);
@@ -255,6 +267,15 @@ class Module
     int expectedBlock_ = 0;
     int refusedBlock_ = -1;
     ViUInt16 refusedCode_ = kFirmwareFlashWrite;
+    ViInt16 postResult_ = 0;
+    ViInt16 selfTestResult_ = 0;
+    ViUInt32 selfTestRelay_ = 0;
+    ViUInt16 selfTestDac_ = 0;
+    int commandsReceived_ = 0;
+    int failedBlock_ = -1;
+    MailboxStep failedStep_ = MailboxStep::Data;
+    ViStatus failedStatus_ = VI_ERROR_TMO;
+    bool mailboxFails(MailboxStep step) const;
 };
 
 } // namespace uctsim

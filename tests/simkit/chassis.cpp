@@ -71,6 +71,24 @@ bool applyItem(const std::string &key, const std::optional<std::string> &value, 
         device.refusedCode = static_cast<ViUInt16>(*code);
         return true;
     }
+    if (key == "mailboxfail") {
+        // step:block[:status]
+        static const std::map<std::string, uctsim::MailboxStep> steps = {
+            {"data", uctsim::MailboxStep::Data},         {"number", uctsim::MailboxStep::BlockNumber},
+            {"count", uctsim::MailboxStep::ByteCount},   {"command", uctsim::MailboxStep::Command},
+            {"response", uctsim::MailboxStep::Response}, {"code", uctsim::MailboxStep::ErrorCode}};
+        const std::vector<std::string> parts = split(*value, ':');
+        auto step = parts.empty() ? steps.end() : steps.find(parts[0]);
+        auto block = parts.size() > 1 ? parseInteger(parts[1], 0, 0xFFFE) : std::nullopt;
+        auto status = parts.size() > 2 ? parseInteger(parts[2], INT32_MIN, UINT32_MAX)
+                                       : std::optional<long long>(VI_ERROR_TMO);
+        if (step == steps.end() || !block || !status || parts.size() > 3)
+            return false;
+        device.mailboxFault =
+            Device::MailboxFault{step->second, static_cast<int>(*block),
+                                 static_cast<ViStatus>(static_cast<std::uint32_t>(*status))};
+        return true;
+    }
     // A slot may be written as a signed 16-bit value.
     const bool field16 = key == "slot" || key == "vendor" || key == "model";
     const auto v = parseInteger(*value, key == "slot" ? -32768 : 0,

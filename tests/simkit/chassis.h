@@ -3,6 +3,7 @@
 // environment variable gives it (syntax in README.md).
 #pragma once
 
+#include "uctsim.h"
 #include "visa.h"
 
 #include <cstdint>
@@ -33,6 +34,12 @@ struct Device {
     std::optional<int> refusedBlock;   // firmware block refused ...
     ViUInt16 refusedCode = 4;          // ... with this module error code
     std::optional<int> mailboxLatency; // busy answers before each mailbox response
+    struct MailboxFault {
+        uctsim::MailboxStep step;
+        int block;
+        ViStatus status;
+    };
+    std::optional<MailboxFault> mailboxFault; // one step of one firmware block fails
 };
 
 struct Chassis {

@@ -22,6 +22,8 @@ struct Instrument {
             model.refuseFirmwareBlock(*d.refusedBlock, d.refusedCode);
         if (d.mailboxLatency)
             model.setMailboxLatency(*d.mailboxLatency);
+        if (d.mailboxFault)
+            model.failMailbox(d.mailboxFault->step, d.mailboxFault->block, d.mailboxFault->status);
     }
 
     // Counts one call to the module; false once the module has stopped

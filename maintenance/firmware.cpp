@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Firmware update: the image file goes to the module in blocks of at most
+// 1024 bytes through a register mailbox in its first memory region, one
+// update command per block, each block acknowledged before the next.
+#include "maintenance.h"
+
+#include "app.h"
+#include "userint.h"
+#include <uctpanels.h>
+
+#include <cstdio>
+
+#define FIRMWARE_TITLE "Firmware Update"
+#define BLOCK_SIZE 1024
+// Block numbers are 16 bits and never 0xFFFF.
+#define MAX_BLOCKS 0xFFFF
+#define MAX_IMAGE_SIZE ((long)MAX_BLOCKS * BLOCK_SIZE)
+#define POLL_LIMIT 60
+#define POLL_INTERVAL 0.5
+
+// Mailbox registers (16 bits wide) and the module's answers.
+#define REG_RESPONSE 0x100010
+#define REG_BLOCK 0x100200 // write: block number; read after a refusal: error code
+#define REG_BYTE_COUNT 0x100204
+#define REG_DATA 0x100208 // data byte i at REG_DATA + 4 * i
+#define RESPONSE_ACCEPTED 0x8000
+#define RESPONSE_REFUSED 0xFFFF
+
+#define TOO_LARGE_TEXT                                                                                       \
+    "The file is too large for the module: an image has at most 65535 blocks of 1024 bytes "                 \
+    "(67107840 bytes). Nothing was sent."
+
+static int writeRegister(ViBusAddress offset, ViUInt16 value)
+{
+    return viOut16(instrSession, VI_PXI_BAR0_SPACE, offset, value) == VI_SUCCESS;
+}
+
+static int readRegister(ViBusAddress offset, ViUInt16 *value)
+{
+    return viIn16(instrSession, VI_PXI_BAR0_SPACE, offset, value) == VI_SUCCESS;
+}
+
+// Puts one block into the mailbox and starts its processing. Returns NULL
+// or the message that stops the transfer.
+static const char *sendBlock(ViUInt16 block, const unsigned char *data, ViUInt16 count)
+{
+    ViUInt16 checksum = 0;
+    for (int i = 0; i < count; i++) {
+        checksum = (ViUInt16)(checksum + data[i]);
+        if (!writeRegister(REG_DATA + 4 * i, data[i])) {
+            return "Error writing data to UCT";
+        }
+    }
+    if (!writeRegister(REG_BLOCK, block) || !writeRegister(REG_BYTE_COUNT, count)) {
+        return "Error writing block number to UCT";
+    }
+    if (kq3917e_write_command_and_data(instrSession, KQ3917E_CMD_UPDATE_FIRMWARE, checksum) != VI_SUCCESS) {
+        return "Error sending update firmware command to UCT";
+    }
+    return NULL;
+}
+
+// Waits for the module's answer to the block just sent. Returns NULL when it
+// was accepted, else the message; a refusal's text goes into sharedText.
+static const char *awaitAnswer(void)
+{
+    for (int poll = 0; poll < POLL_LIMIT; poll++) {
+        Delay(POLL_INTERVAL);
+        // Keeps the windows drawn and the desktop answered through a long
+        // wait; input and timer ticks still wait for the end of the transfer.
+        ProcessDrawEvents();
+        ViUInt16 response = 0;
+        if (!readRegister(REG_RESPONSE, &response)) {
+            return "Error reading command response from UCT";
+        }
+        if (response == RESPONSE_ACCEPTED) {
+            return NULL;
+        }
+        if (response == RESPONSE_REFUSED) {
+            ViUInt16 code = 0;
+            if (!readRegister(REG_BLOCK, &code)) {
+                return "Error reading command response from UCT";
+            }
+            sharedText[0] = '\0';
+            kq3917e_error_message(VI_NULL, KQ3917E_FIRMWARE_ERROR_BASE + code, sharedText);
+            sharedText[KQ3917E_MESSAGE_SIZE - 1] = '\0';
+            return sharedText;
+        }
+    }
+    return "Timeout waiting for UCT response";
+}
+
+static void showProgress(int panel, ViUInt16 block, long length)
+{
+    // An empty or shrunk file has no meaningful percentage.
+    double percent = length > 0 ? (double)((long)block * BLOCK_SIZE) / (double)length * 100.0 : 0.0;
+    SetCtrlVal(panel, CONFIGSYS_PROGRESS, percent);
+    ProcessDrawEvents();
+}
+
+// Sends the whole file. Returns NULL after the last block, else the message
+// that stops the transfer; "" means that nothing could be read at all.
+static const char *transferImage(int panel, FILE *file, long length)
+{
+    unsigned char data[BLOCK_SIZE];
+    for (long block = 0;; block++) {
+        showProgress(panel, (ViUInt16)block, length);
+        size_t count = fread(data, 1, BLOCK_SIZE, file);
+        if (ferror(file)) {
+            return "Error reading file: the image was not sent completely";
+        }
+        if (count == 0) {
+            return block == 0 ? "" : NULL;
+        }
+        // The file grew past the largest image since its length was taken.
+        if (block == MAX_BLOCKS) {
+            return TOO_LARGE_TEXT;
+        }
+        const char *failure = sendBlock((ViUInt16)block, data, (ViUInt16)count);
+        if (failure == NULL) {
+            failure = awaitAnswer();
+        }
+        if (failure != NULL || count < BLOCK_SIZE) {
+            return failure;
+        }
+    }
+}
+
+void updateFirmware(int panel)
+{
+    if (FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, sharedText, sizeof sharedText) !=
+        VAL_EXISTING_FILE_SELECTED) {
+        return;
+    }
+    FILE *file = fopen(sharedText, "rb");
+    if (file == NULL) {
+        MessagePopup(FIRMWARE_TITLE, "Unable to open file");
+        return;
+    }
+    SetWaitCursor(1);
+    fseek(file, 0, SEEK_END);
+    long length = ftell(file);
+    fseek(file, 0, SEEK_SET);
+    SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
+
+    const char *failure = length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT : transferImage(panel, file, length);
+    if (failure != NULL && failure[0] != '\0') {
+        MessagePopup(FIRMWARE_TITLE, failure);
+    }
+    SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 0);
+    SetWaitCursor(0);
+    fclose(file);
+    // An image of no bytes sends nothing; the user must learn that.
+    if (failure != NULL && failure[0] == '\0') {
+        MessagePopup(FIRMWARE_TITLE, "Load file failed");
+    }
+}
