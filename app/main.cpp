@@ -4,11 +4,22 @@
 #include "app.h"
 
 #include "userint.h"
+#include <uctpanels.h>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
     if (InitUIRuntime(argc, argv) == 0)
         return EXIT_STARTUP_FAILED;
+    // A resource file other than the one the program was built with would bind
+    // controls to the wrong handlers: refuse it before any panel is loaded.
+    char why[1024] = "";
+    if (CheckResourceFile(RESOURCE_FILE, UCT_PANELS_FINGERPRINT, why, sizeof why) != 0) {
+        fprintf(stderr, "uct-sfp: %s\n", why);
+        MessagePopup("Resource file error", why);
+        return EXIT_STARTUP_FAILED;
+    }
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();

@@ -7,11 +7,22 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <cstdlib>
 
 namespace uir
 {
 namespace
 {
+
+// Bounds on what a file may ask for. A panel needs about 20 levels of nesting;
+// refusing deeper files keeps every walk of the tree (copy, destruction,
+// numbering, writing) within a small, fixed stack depth.
+constexpr int maxDepth = 100;
+constexpr int maxPixels = 4096;           // a panel or widget size, a position
+constexpr int widgetSizeMax = 16777215;   // QWIDGETSIZE_MAX: "no maximum"
+constexpr double timerSecondsMin = 0.001; // the timer's resolution
+constexpr double timerSecondsMax = 3600;  // far below where milliseconds overflow an int
+constexpr int stripPointsMin = 2, stripPointsMax = 100000;
 
 // A small element tree: Designer forms carry text only in leaf elements.
 struct Node {
@@ -36,6 +47,10 @@ bool readTree(QXmlStreamReader &xml, Node &root)
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartElement:
+            if (open.size() >= size_t(maxDepth)) {
+                xml.raiseError(QStringLiteral("elements nested deeper than %1 levels").arg(maxDepth));
+                break;
+            }
             if (open.empty()) {
                 root.name = xml.name().toString();
                 root.attributes = xml.attributes();
@@ -225,12 +240,59 @@ class Builder
         return nullptr;
     }
 
+    // A <rect> or <size> property: every extent within 0 … maxPixels (a maximum
+    // size may also be "none"), every position within ±maxPixels.
+    bool checkGeometry(const Node &p, const QString &owner)
+    {
+        const Node *box = p.child("rect") ? p.child("rect") : p.child("size");
+        if (!box)
+            return true;
+        const bool maximum = p.attribute("name") == QLatin1String("maximumSize");
+        for (const Node &f : box->children) {
+            bool ok = false;
+            const int v = f.text.trimmed().toInt(&ok);
+            const bool extent = f.name == QLatin1String("width") || f.name == QLatin1String("height");
+            if (!ok || (extent ? v < 0 || (v > maxPixels && !(maximum && v == widgetSizeMax))
+                               : std::abs(v) > maxPixels))
+                return fail(QStringLiteral("%1: %2 %3 \"%4\" is outside %5 … %6 pixels")
+                                .arg(owner, p.attribute("name"), f.name, f.text.trimmed(),
+                                     QString::number(extent ? 0 : -maxPixels), QString::number(maxPixels)));
+        }
+        return true;
+    }
+
+    // The properties a control kind reads at load time, within their bounds.
+    bool checkSettings(const Node &w, const Control &control)
+    {
+        bool ok = true;
+        if (control.kind == Kind::Timer) {
+            if (const auto text = property(w, "interval")) {
+                const double seconds = text->toDouble(&ok);
+                if (!ok || !(seconds >= timerSecondsMin && seconds <= timerSecondsMax))
+                    return fail(QStringLiteral("%1: timer interval \"%2\" is outside %3 … %4 s")
+                                    .arg(control.name, *text, QString::number(timerSecondsMin),
+                                         QString::number(timerSecondsMax)));
+            }
+        } else if (control.kind == Kind::StripChart) {
+            if (const auto text = property(w, "points")) {
+                const int points = text->toInt(&ok);
+                if (!ok || points < stripPointsMin || points > stripPointsMax)
+                    return fail(QStringLiteral("%1: points \"%2\" is outside %3 … %4")
+                                    .arg(control.name, *text, QString::number(stripPointsMin),
+                                         QString::number(stripPointsMax)));
+            }
+        }
+        return true;
+    }
+
     // Numbers the controls and menus below a page in document order; drops the
     // page's own action declarations (they are re-added at the top).
     bool walk(Node &n, Panel &panel)
     {
         std::erase_if(n.children, [](const Node &c) { return c.name == QLatin1String("action"); });
         for (Node &c : n.children) {
+            if (c.name == QLatin1String("property") && !checkGeometry(c, n.attribute("name")))
+                return false;
             if (c.name != QLatin1String("widget")) {
                 if (!walk(c, panel))
                     return false;
@@ -255,6 +317,8 @@ class Builder
                 control.kind = *kind;
                 control.widgetClass = cls;
                 control.callback = property(c, "callback").value_or(QString());
+                if (!checkSettings(c, control))
+                    return false;
             }
             if (!walk(c, panel))
                 return false;
@@ -398,10 +462,54 @@ std::optional<Model> parse(const QByteArray &text, QString *why)
     Node root;
     if (!readTree(xml, root)) {
         if (why)
-            *why = xml.hasError() ? xml.errorString() : QStringLiteral("empty document");
+            *why = xml.hasError() ? QStringLiteral("line %1: %2").arg(xml.lineNumber()).arg(xml.errorString())
+                                  : QStringLiteral("empty document");
         return std::nullopt;
     }
     return Builder(why).build(root);
+}
+
+QString fingerprint(const Model &model)
+{
+    QString out;
+    for (const Panel &p : model.panels) {
+        out += QStringLiteral("panel %1\n").arg(p.name);
+        for (const Control &c : p.controls)
+            out += QStringLiteral("control %1 %2\n").arg(c.name, QLatin1String(kindName(c.kind)));
+        for (const MenuBar &bar : p.menuBars) {
+            out += QStringLiteral("menu %1\n").arg(bar.name);
+            for (const MenuItem &item : bar.items)
+                out += QStringLiteral("item %1\n").arg(item.name);
+        }
+    }
+    return out;
+}
+
+QString fingerprintDifference(const QString &expected, const QString &found)
+{
+    const QStringList want = expected.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList have = found.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QString panel; // the panel the difference lies in
+    for (qsizetype i = 0; i < std::max(want.size(), have.size()); ++i) {
+        const QString w = want.value(i), h = have.value(i);
+        if (w == h) {
+            if (w.startsWith(QLatin1String("panel ")))
+                panel = w.mid(6);
+            continue;
+        }
+        const bool panelLine = w.startsWith(QLatin1String("panel ")) || h.startsWith(QLatin1String("panel "));
+        const QString where = panelLine ? QString() : QStringLiteral("in panel %1: ").arg(panel);
+        if (const QStringList a = w.split(QLatin1Char(' ')), b = h.split(QLatin1Char(' '));
+            a.size() == 3 && b.size() == 3 && a[0] == b[0] && a[1] == b[1])
+            return QStringLiteral("%1%2 %3 is %4 where the program expects %5")
+                .arg(where, a[0], a[1], b[2], a[2]);
+        if (h.isEmpty() || (!w.isEmpty() && !have.contains(w)))
+            return QStringLiteral("%1%2 is missing").arg(where, w);
+        if (w.isEmpty() || !want.contains(h))
+            return QStringLiteral("%1%2 is unknown to the program").arg(where, h);
+        return QStringLiteral("%1%2 stands where the program expects %3").arg(where, h, w);
+    }
+    return {};
 }
 
 } // namespace uir

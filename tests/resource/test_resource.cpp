@@ -6,7 +6,10 @@
 // say; the panels start in the state the program expects.
 #include "resourcekit.h"
 #include "uctpanels.h"
+#include "uctsim.h"
 #include "userint_testseam.h"
+
+#include <QComboBox>
 
 #include <QTimer>
 #include <QWidget>
@@ -196,6 +199,67 @@ TEST(StartState, PanelsOpenAsTheProgramExpects)
     const auto *timer = uitest::ControlWidget(panels[MAIN], MAIN_TIMER)->findChild<QTimer *>();
     EXPECT_EQ(timer ? timer->interval() : 0, 10);
     for (const auto &[id, panel] : panels)
+        DiscardPanel(panel);
+}
+
+// Every value control holds every value the module can report and offers
+// none it refuses: numeric ranges and ring codes equal the module's limits.
+TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
+{
+    const uctsim::Limits &m = uctsim::limits();
+    const struct {
+        const char *names;
+        double min, max;
+    } numerics[] = {
+        {"MAIN_APERTURE", double(m.apertureMin), double(m.apertureMax)},
+        {"MAIN_RESOLUTION", double(m.resolutionMin), double(m.resolutionMax)},
+        {"MAIN_TRIG_LEVEL_{1,2}", -m.levelRange[0], m.levelRange[0]}, // attenuation 0, the start state
+        {"MAIN_EXT_ARM_LEVEL", -m.armLevelMax, m.armLevelMax},
+        {"MAIN_DELAY", 0, m.delayMax},
+        {"CONFIGSYS_TIMEOUT", double(m.timeoutMinMs), double(m.timeoutMaxMs)},
+        {"CONFIGSYS_INT_LEVEL", 0, double(m.interruptLevelMax)},
+        {"FTIC_IN{1,2}_THRESHOLD", 0, double(m.thresholdDacMax)},
+        {"FTIC_IN1_DAC{5..7} FTIC_IN2_DAC{12..14}", 0, double(m.otherDacMax)},
+    };
+    const struct {
+        const char *names;
+        int max; // codes 0 … max, each once
+    } rings[] = {{"MAIN_{START,STOP,EXT}_ARM_SOURCE", m.armSourceMax}, {"MAIN_GATE_OUTPUT", m.gateOutputMax}};
+
+    std::map<int, int> loaded;
+    auto find = [&](const QString &name, int *panel, int *control) {
+        for (const uir::Panel &p : model().panels)
+            if (const uir::Control *c = p.control(name)) {
+                if (!loaded.count(p.number))
+                    loaded[p.number] = LoadPanel(0, resourceFile, p.number);
+                *panel = loaded[p.number];
+                *control = c->number;
+                return true;
+            }
+        return false;
+    };
+    for (const auto &row : numerics)
+        for (const QString &name : names(row.names)) {
+            int panel = 0, control = 0;
+            ASSERT_TRUE(find(name, &panel, &control)) << name.toStdString();
+            double min = 0, max = 0;
+            EXPECT_EQ(GetCtrlAttribute(panel, control, ATTR_MIN_VALUE, &min), 0);
+            EXPECT_EQ(GetCtrlAttribute(panel, control, ATTR_MAX_VALUE, &max), 0);
+            EXPECT_DOUBLE_EQ(min, row.min) << name.toStdString();
+            EXPECT_DOUBLE_EQ(max, row.max) << name.toStdString();
+        }
+    for (const auto &row : rings)
+        for (const QString &name : names(row.names)) {
+            int panel = 0, control = 0;
+            ASSERT_TRUE(find(name, &panel, &control)) << name.toStdString();
+            EXPECT_EQ(qobject_cast<QComboBox *>(uitest::ControlWidget(panel, control))->count(), row.max + 1)
+                << name.toStdString();
+            for (int code = -1; code <= row.max + 1; ++code)
+                EXPECT_EQ(SetCtrlVal(panel, control, code),
+                          code < 0 || code > row.max ? UIE_INVALID_VALUE : 0)
+                    << name.toStdString() << " code " << code;
+        }
+    for (const auto &[id, panel] : loaded)
         DiscardPanel(panel);
 }
 
