@@ -151,6 +151,7 @@ class Builder
         }
         collectActions(ui);
         customWidgets_ = ui.child("customwidgets");
+        tabStops_ = ui.child("tabstops");
 
         Model model;
         for (const Node &page : tabs->children) {
@@ -217,6 +218,7 @@ class Builder
 
         Node copy = page;
         referenced_.clear();
+        widgets_.clear();
         if (!walk(copy, panel))
             return false;
         if (!panel.closeControl.isEmpty() && !panel.control(panel.closeControl))
@@ -300,6 +302,7 @@ class Builder
             }
             const QString cls = c.attribute("class");
             const QString name = c.attribute("name");
+            widgets_.insert(name);
             if (cls == QLatin1String("QMenuBar")) {
                 if (!menuBar(c, panel))
                     return false;
@@ -373,6 +376,18 @@ class Builder
         writeTree(xml, page);
         if (customWidgets_)
             writeTree(xml, *customWidgets_);
+        // The file's one tab order (Designer keeps it for the whole form): the
+        // part that names this page's widgets.
+        QStringList stops;
+        for (const Node &stop : tabStops_ ? tabStops_->children : std::vector<Node>())
+            if (widgets_.contains(stop.text.trimmed()))
+                stops << stop.text.trimmed();
+        if (!stops.isEmpty()) {
+            xml.writeStartElement(QStringLiteral("tabstops"));
+            for (const QString &stop : stops)
+                xml.writeTextElement(QStringLiteral("tabstop"), stop);
+            xml.writeEndElement();
+        }
         xml.writeEndElement();
         xml.writeEndDocument();
         return out;
@@ -383,6 +398,8 @@ class Builder
     QHash<QString, const Node *> actions_;
     std::vector<QString> referenced_;
     const Node *customWidgets_ = nullptr;
+    const Node *tabStops_ = nullptr;
+    QSet<QString> widgets_; // the names of the page's widgets
     int menuBarCount_ = 0;
 };
 
