@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panel resource file against what the program needs of it: every
 // control the program uses exists with its kind and callback, and no other
-// control raises events; every panel loads, fits a 1366x768 screen without
-// overlapping controls and numbers its controls as the generated constants
-// say; the panels start in the state the program expects.
+// control raises events; every panel loads, fits a 1280x800 screen without
+// overlapping controls or cut texts and numbers its controls as the generated
+// constants say; the panels start in the state the program expects; value
+// ranges equal the module's limits; tab order and focus marks.
 #include "resourcekit.h"
 #include "uctpanels.h"
 #include "uctsim.h"
