@@ -5,11 +5,26 @@
 #include "maintenance.h"
 
 #include "userint.h"
+#include <uctpanels.h>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
     if (InitUIRuntime(argc, argv) == 0)
         return EXIT_STARTUP_FAILED;
+    // A resource file other than the one the program was built with would bind
+    // controls to the wrong handlers: refuse it before any panel is loaded. A
+    // missing file is left to the first LoadPanel, which reports it.
+    char why[1024] = "";
+    int check = CheckResourceFile(RESOURCE_FILE, UCT_PANELS_FINGERPRINT, why, sizeof why);
+    if (check != 0 && check != UIE_FILE_NOT_FOUND) {
+        char text[1200];
+        snprintf(text, sizeof text, "The panel resource file does not fit this program: %s", why);
+        fprintf(stderr, "uct-sfp: %s\n", text);
+        MessagePopup("Resource file error", text);
+        return EXIT_STARTUP_FAILED;
+    }
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();

@@ -49,7 +49,7 @@ constexpr ViInt16 kResolutionMax = 13;     // digits of 10 s
 constexpr ViInt16 kArmSourceMax = 10;
 constexpr double kArmLevelMax = 5.0;
 constexpr double kDelayMax = 10.0;
-constexpr ViInt16 kGateOutputMax = 15;
+constexpr ViInt16 kGateOutputMax = 10;
 constexpr ViInt16 kStandardMax = 2;
 constexpr ViInt16 kTrigModeMax = 3;
 constexpr ViInt32 kTimeoutMaxMs = 3600000;
@@ -67,6 +67,19 @@ const std::array<const char *, Module::kModuleDataItems> kModuleDataDefaults{
     "Timebase: oven-controlled crystal oscillator",
     "Model 3917, serial SIM0042, hardware revision C, firmware 2.07, manufactured 2024-03-18",
 };
+
+} // namespace
+
+const Limits &limits()
+{
+    static const Limits table{kApertureMin,  kApertureMax,       kResolutionMin, kResolutionMax, kLevelRange,
+                              kArmLevelMax,  kDelayMax,          kArmSourceMax,  kGateOutputMax, 1,
+                              kTimeoutMaxMs, kInterruptLevelMax, kThresholdMax,  kOtherDacMax};
+    return table;
+}
+
+namespace
+{
 
 template <typename T> bool within(T value, T low, T high)
 {

@@ -58,6 +58,21 @@ void statusMessage(ViStatus status, ViChar text[KQ3917E_MESSAGE_SIZE]);
 // Seconds on the machine's monotonic clock.
 double monotonicSeconds();
 
+// What the module accepts (and so can report) for the settings the front
+// panel shows in value controls; the panels' ranges are tested against it.
+struct Limits {
+    ViInt32 apertureMin, apertureMax;     // microseconds
+    ViInt16 resolutionMin, resolutionMax; // digits (0 keeps the aperture)
+    std::array<double, 3> levelRange;     // ± volts, by attenuation code
+    double armLevelMax;                   // ± volts
+    double delayMax;                      // seconds, from 0
+    ViInt16 armSourceMax, gateOutputMax;  // codes from 0
+    ViInt32 timeoutMinMs, timeoutMaxMs;
+    ViInt16 interruptLevelMax;
+    ViInt16 thresholdDacMax, otherDacMax; // calibration DAC codes from 0
+};
+const Limits &limits();
+
 class Module
 {
   public:

@@ -24,6 +24,22 @@ namespace
 const char markProperty[] = "activeMark";
 const char markLampName[] = "uctActiveMark";
 
+// Whether v, as the numeric would show it (integers rounded, doubles to the
+// control's decimals), lies within the control's range.
+bool inRange(QWidget *w, double v)
+{
+    if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w)) {
+        const double shown = QString::number(v, 'f', dspin->decimals()).toDouble();
+        return shown >= dspin->minimum() && shown <= dspin->maximum();
+    }
+    const double shown = std::round(v);
+    if (auto *spin = qobject_cast<QSpinBox *>(w))
+        return shown >= spin->minimum() && shown <= spin->maximum();
+    if (auto *bar = qobject_cast<QProgressBar *>(w))
+        return shown >= bar->minimum() && shown <= bar->maximum();
+    return true;
+}
+
 int setNumber(ControlRec &c, double v)
 {
     QWidget *w = c.widget;
@@ -39,12 +55,15 @@ int setNumber(ControlRec &c, double v)
         ring->setCurrentIndex(int(it - c.codes.begin()));
     } else if (!std::isfinite(v) && (c.def->kind == Kind::Numeric || c.def->kind == Kind::NumericIndicator)) {
         return UIE_INVALID_VALUE;
+    } else if (!inRange(w, v)) {
+        // Clamped, the control would show another value than the caller holds.
+        return UIE_INVALID_VALUE;
     } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
-        spin->setValue(int(std::lround(std::clamp(v, double(spin->minimum()), double(spin->maximum())))));
+        spin->setValue(int(std::lround(v)));
     } else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w)) {
         dspin->setValue(v);
     } else if (auto *bar = qobject_cast<QProgressBar *>(w)) {
-        bar->setValue(int(std::lround(std::clamp(v, double(bar->minimum()), double(bar->maximum())))));
+        bar->setValue(int(std::lround(v)));
     } else {
         return UIE_INVALID_VALUE_TYPE;
     }

@@ -6,6 +6,7 @@
 #include "uirmodel.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 #include <cstdio>
@@ -34,6 +35,12 @@ QByteArray header(const uir::Model &model, const QString &source)
         }
         s << '\n';
     }
+    // What the program is built with, for the run-time check of the file it loads.
+    s << "// Panels, controls and menus in order; CheckResourceFile compares the loaded file with it.\n"
+         "#define UCT_PANELS_FINGERPRINT";
+    for (const QString &line : uir::fingerprint(model).split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        s << " \\\n    \"" << line << "\\n\"";
+    s << '\n';
     s.flush();
     return out;
 }
@@ -71,8 +78,9 @@ int main(int argc, char *argv[])
     }
     const QString source = QString::fromLocal8Bit(argv[1]);
     QFile file(source);
-    if (!file.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "uirgen: cannot read %s\n", argv[1]);
+    // Only a regular file: reading a FIFO or a device could wait for ever.
+    if (!QFileInfo(source).isFile() || !file.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "uirgen: %s is not a readable regular file\n", argv[1]);
         return 1;
     }
     QString why;

@@ -80,4 +80,12 @@ struct Model {
 // Parses a resource file's text. On failure returns nothing and says why.
 std::optional<Model> parse(const QByteArray &text, QString *why);
 
+// The file's panels, controls (with their kinds) and menus in order, one per
+// line ("panel MAIN", "control MAIN_READING text-indicator", "menu FTICMENU",
+// "item FTICMENU_WRITE"): everything the generated constants depend on.
+QString fingerprint(const Model &model);
+// The first way in which the fingerprint `found` differs from `expected`, as
+// a sentence; empty when they are equal.
+QString fingerprintDifference(const QString &expected, const QString &found);
+
 } // namespace uir

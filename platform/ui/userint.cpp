@@ -48,6 +48,7 @@ struct Runtime {
     std::unordered_map<std::string, PanelCallbackPtr> panelCallbacks;
     std::unordered_map<std::string, MenuCallbackPtr> menuCallbacks;
     std::map<QString, CachedFile> files;
+    std::map<QString, QString> fingerprints; // by file path: what the file must hold
     std::unique_ptr<FormLoader> loader;
     std::map<int, std::unique_ptr<PanelRec>> panels;
     int nextPanel = 1;
@@ -91,13 +92,18 @@ struct Dispatch {
     Dispatch &operator=(const Dispatch &) = delete;
 };
 
+// A relative name: the file a variable names, else the program's own copy
+// (beside the executable, then installed) before one in the working folder,
+// which may be any stray or older file.
 QString locate(const char *fileName)
 {
     const QString name = QString::fromLocal8Bit(fileName);
     if (QFileInfo(name).isAbsolute())
         return name;
+    if (const QString chosen = qEnvironmentVariable("UCT_SFP_RESOURCE_FILE"); !chosen.isEmpty())
+        return chosen;
     for (const QString &dir :
-         {QDir::currentPath(), QCoreApplication::applicationDirPath(), QStringLiteral(UCT_DATA_DIR)}) {
+         {QCoreApplication::applicationDirPath(), QStringLiteral(UCT_DATA_DIR), QDir::currentPath()}) {
         const QString candidate = QDir(dir).filePath(name);
         if (QFileInfo::exists(candidate))
             return candidate;
@@ -105,20 +111,31 @@ QString locate(const char *fileName)
     return name;
 }
 
-std::shared_ptr<const uir::Model> modelOf(const QString &path, int *error)
+std::shared_ptr<const uir::Model> modelOf(const QString &path, int *error, QString *why = nullptr)
 {
     const QFileInfo info(path);
     QFile file(path);
     if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
         *error = UIE_FILE_NOT_FOUND;
+        if (why)
+            *why = QStringLiteral("%1: no such file").arg(path);
         return nullptr;
     }
-    CachedFile &cached = rt().files[info.absoluteFilePath()];
+    const QString key = info.absoluteFilePath();
+    CachedFile &cached = rt().files[key];
     if (cached.model && cached.modified == info.lastModified() && cached.size == info.size())
         return cached.model;
-    std::optional<uir::Model> model = uir::parse(file.readAll(), nullptr);
-    if (!model) {
+    QString reason;
+    std::optional<uir::Model> model = uir::parse(file.readAll(), &reason);
+    if (model) {
+        if (auto expected = rt().fingerprints.find(key); expected != rt().fingerprints.end())
+            reason = uir::fingerprintDifference(expected->second, uir::fingerprint(*model));
+    }
+    if (!model || !reason.isEmpty()) {
         *error = UIE_NOT_RESOURCE_FILE;
+        if (why)
+            *why = QStringLiteral("%1: %2").arg(key, reason);
+        rt().files.erase(key);
         return nullptr;
     }
     cached = {info.lastModified(), info.size(), std::make_shared<const uir::Model>(std::move(*model))};
@@ -608,6 +625,28 @@ int LoadPanel(int parentPanel, const char *fileName, int panelResourceId)
     }
     r.panels[r.nextPanel] = std::move(panel);
     return r.nextPanel++;
+}
+
+int CheckResourceFile(const char *fileName, const char *fingerprint, char *why, int size)
+{
+    if (!rt().app)
+        return UIE_NOT_INITIALIZED;
+    if (!fileName || !fingerprint)
+        return UIE_FILE_NOT_FOUND;
+    const QString path = locate(fileName);
+    const QString key = QFileInfo(path).absoluteFilePath();
+    rt().fingerprints[key] = QString::fromUtf8(fingerprint);
+    rt().files.erase(key); // read and compare it now
+    int error = UIE_NO_ERROR;
+    QString reason;
+    if (!modelOf(path, &error, &reason)) {
+        if (why && size > 0)
+            copyText(reason, why, size);
+        return error;
+    }
+    if (why && size > 0)
+        why[0] = '\0';
+    return UIE_NO_ERROR;
 }
 
 int DisplayPanel(int panel)

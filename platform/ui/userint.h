@@ -83,10 +83,18 @@ enum { MAX_PATHNAME_LEN = 1024 };
 int InitUIRuntime(int argc, char *argv[]);
 
 // -------------------------------------------------------------------- panels
-// Each call loads an independent copy. fileName is looked up as given, then
-// beside the executable, then in the installed data folder. Returns a panel
-// handle > 0 or a negative UIE_ code.
+// Each call loads an independent copy. An absolute fileName is used as given;
+// a relative one names the file that UCT_SFP_RESOURCE_FILE (environment)
+// gives, else the one found beside the executable, in the installed data
+// folder, then in the working folder. Returns a panel handle > 0 or a
+// negative UIE_ code.
 int LoadPanel(int parentPanel, const char *fileName, int panelResourceId);
+// Checks that fileName, found as LoadPanel finds it, holds the panels,
+// controls and menus the program was built with: fingerprint is the generated
+// UCT_PANELS_FINGERPRINT. Every later re-read of that file is checked again
+// (LoadPanel then fails with UIE_NOT_RESOURCE_FILE). Returns 0, or a negative
+// UIE_ code with a one-line reason that names the file in why (size bytes).
+int CheckResourceFile(const char *fileName, const char *fingerprint, char *why, int size);
 int DisplayPanel(int panel); // show and activate
 int HidePanel(int panel);
 int DiscardPanel(int panel);

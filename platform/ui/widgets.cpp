@@ -3,8 +3,11 @@
 
 #include "userint.h"
 
+#include <QHelpEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QRadialGradient>
+#include <QToolTip>
 #include <algorithm>
 
 namespace uct::ui
@@ -15,7 +18,45 @@ namespace
 constexpr int lampDiameter = 14;
 constexpr int captionGap = 6;
 constexpr int defaultStripPoints = 200;
+constexpr int lineEditChrome = 12; // frame and padding around a line edit's text
+
+// A text its widget cuts shows whole in the tooltip, above the widget's own.
+class WholeTextTip : public QObject
+{
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        QString text;
+        auto *w = static_cast<QWidget *>(watched);
+        if (event->type() != QEvent::ToolTip || !textIsCut(w, &text))
+            return false;
+        if (!w->toolTip().isEmpty())
+            text += QLatin1Char('\n') + w->toolTip();
+        QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), text, w);
+        return true;
+    }
+};
 } // namespace
+
+bool textIsCut(const QWidget *w, QString *text)
+{
+    if (auto *led = dynamic_cast<const Led *>(w)) {
+        *text = led->text();
+        return led->fontMetrics().horizontalAdvance(*text) > led->captionWidth();
+    }
+    if (auto *label = qobject_cast<const QLabel *>(w)) {
+        *text = label->text();
+        if (label->wordWrap())
+            return label->heightForWidth(label->width()) > label->height();
+        return label->fontMetrics().horizontalAdvance(*text) > label->contentsRect().width();
+    }
+    if (auto *edit = qobject_cast<const QLineEdit *>(w)) {
+        *text = edit->text();
+        return edit->fontMetrics().horizontalAdvance(*text) > edit->contentsRect().width() - lineEditChrome;
+    }
+    return false;
+}
 
 Led::Led(QWidget *parent) : QLabel(parent) {}
 
@@ -25,6 +66,11 @@ void Led::setOn(bool on)
         on_ = on;
         update();
     }
+}
+
+int Led::captionWidth() const
+{
+    return width() - (lampDiameter + 2 + captionGap);
 }
 
 QSize Led::sizeHint() const
@@ -52,7 +98,11 @@ void Led::paintEvent(QPaintEvent *)
     if (!text().isEmpty()) {
         p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
         const QRect caption = rect().adjusted(lampDiameter + 2 + captionGap, 0, 0, 0);
-        p.drawText(caption, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextWordWrap, text());
+        // Never clipped mid-letter: a caption without room ends in "…" (whole in the tooltip).
+        QString shown;
+        if (textIsCut(this, &shown))
+            shown = fontMetrics().elidedText(shown, Qt::ElideRight, caption.width());
+        p.drawText(caption, Qt::AlignVCenter | Qt::AlignLeft, shown);
     }
 }
 
@@ -180,6 +230,8 @@ QWidget *FormLoader::createWidget(const QString &className, QWidget *parent, con
     if (!w)
         return nullptr;
     w->setObjectName(name);
+    if (qobject_cast<QLabel *>(w) || qobject_cast<QLineEdit *>(w))
+        w->installEventFilter(new WholeTextTip(w));
     // The page becomes a fixed-size panel window. Its flags are set while it
     // has no children yet: setting them later restyles the whole panel.
     if (!parent)

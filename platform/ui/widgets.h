@@ -24,12 +24,19 @@ class Led : public QLabel
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
+    // The caption's room beside the lamp; a caption wider than this is elided.
+    int captionWidth() const;
+
   protected:
     void paintEvent(QPaintEvent *event) override;
 
   private:
     bool on_ = false;
 };
+
+// Whether a label, LED caption or line edit shows its text cut (elided,
+// scrolled or wrapped past its height); the whole text goes into *text.
+bool textIsCut(const QWidget *w, QString *text);
 
 // Graph and strip chart. A graph holds any number of plots, each with its
 // handle; a strip chart holds one trace whose history is bounded by the

@@ -88,7 +88,7 @@ const std::tuple<const char *, std::function<ViStatus()>, const char *, std::fun
         {"0", call(kq3917e_confExtArmHysteresis, 1), "1", query<ViInt16>(kq3917e_queryExtArmHysteresis)},
         {"0,0.000192", call(kq3917e_confDelay, 1, 0.5), "1,0.500000",
          query<ViUInt16, ViReal64>(kq3917e_queryDelay)},
-        {"8", call(kq3917e_outputGate, 15), "15", query<ViInt16>(kq3917e_queryOutputGate)},
+        {"8", call(kq3917e_outputGate, 10), "10", query<ViInt16>(kq3917e_queryOutputGate)},
         {"0.000000,1.000000,0", call(kq3917e_mathCalculation, 0, 3.5, 0, -2.0, 1), "3.500000,-2.000000,1",
          query<ViReal64, ViReal64, ViUInt16>(kq3917e_queryMathCalculation)},
         {"2000", call(kq3917e_setSystTimeout, 1), "1", query<ViInt32>(kq3917e_readSystTimeout)},
