@@ -2,6 +2,7 @@
 // The program's entry. Exit codes: 0 normal quit, -1 toolkit or panel
 // failure, -2 no module and no demonstration (see app/README.md).
 #include "app.h"
+#include "maintenance.h"
 
 #include "userint.h"
 
@@ -12,5 +13,6 @@ int main(int argc, char *argv[])
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
+    registerCalibrationCallbacks();
     return runSoftFrontPanel();
 }

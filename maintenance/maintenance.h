@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Maintenance panels: system configuration, firmware update, FTIC
+// calibration and module data.
+#pragma once
+
+#include <cstdint>
+
+// ---- FTIC calibration and module data panels
+// Loaded once from the system panel and afterwards only hidden, so their
+// handles stay valid for the rest of the run; 0 until the first load.
+extern int fticPanel;
+extern int nvmPanel;
+
+// Calibration measurement per input (index 0: input 1, measured with
+// function 0; index 1: input 2, function 1); at most one is 1. While one is
+// set, every measurement timer tick reads into the FTIC panel and nothing else.
+enum { CAL_INPUTS = 2 };
+extern int16_t calibrationMode[CAL_INPUTS];
+
+// Tolerance band of a calibration reading in hertz; the bounds are inside.
+#define CAL_BAND_LOW 99999.0
+#define CAL_BAND_HIGH 100001.0
+
+int kq3917cal_fticPanelCallback(int panel, int event, void *callbackData, int eventData1, int eventData2);
+int kq3917cal_fticCallback(int panel, int control, int event, void *callbackData, int eventData1,
+                           int eventData2);
+void calFticMenuCallback(int menuBar, int menuItem, void *callbackData, int panel);
+// Shows a threshold DAC code in control with the threshold range 0 to 255.
+void showThresholdDac(int panel, int control, int16_t code);
+// Writes code to the threshold DAC of input (1 or 2) for hysteresisCode (0 or 1).
+void writeThresholdDac(int input, int hysteresisCode, int16_t code);
+
+int kq3917cal_nvmPanelCallback(int panel, int event, void *callbackData, int eventData1, int eventData2);
+int kq3917cal_nvmCallback(int panel, int control, int event, void *callbackData, int eventData1,
+                          int eventData2);
+void nvmMenuCallback(int menuBar, int menuItem, void *callbackData, int panel);
+
+// Binds the calibration and module data callbacks by name.
+void registerCalibrationCallbacks(void);
