@@ -13,6 +13,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless display, input and screenshots for the end-to-end tests
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
+  # a window's close box without a window manager (ctypes over libX11)
+  python3
 )
 
 missing=()
