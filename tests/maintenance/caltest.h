@@ -2,7 +2,7 @@
 // MAIN, FTIC and NVM loaded from the resource file with the program's
 // callbacks, a session on one module of the simulated PXI system (the
 // stand-in maker's driver found on the library path), driver calls recorded.
-// Each test gets fresh module models: the chassis text changes per test.
+// The chassis text changes per test, so each test gets fresh module models.
 #pragma once
 
 #include "app.h"
@@ -16,13 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QTest>
 #include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-const char *const moduleResource = "PXI0::7-0.0::INSTR";
 
 class CalibrationTest : public ::testing::Test
 {
@@ -39,8 +39,8 @@ class CalibrationTest : public ::testing::Test
     void SetUp() override
     {
         static int chassis = 0;
-        char description[96];
-        snprintf(description, sizeof description, "%s,slot=7,seed=%d", moduleResource, ++chassis);
+        char description[64];
+        snprintf(description, sizeof description, "PXI0::7-0.0::INSTR,seed=%d", ++chassis);
         setenv("UCT_SIMKIT_CHASSIS", description, 1);
         uitest::Activate();
         drvtest::ResetDriver();
@@ -49,14 +49,11 @@ class CalibrationTest : public ::testing::Test
         calibrationMode[0] = calibrationMode[1] = 0;
         demoMode = 0;
         ASSERT_EQ(kq3917e_simulate(0), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_init(moduleResource, 1, 1, &instrSession), VI_SUCCESS);
-        snprintf(resourceName, sizeof resourceName, "%s", moduleResource);
-        mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN);
-        fticPanel = LoadPanel(0, RESOURCE_FILE, FTIC);
-        nvmPanel = LoadPanel(0, RESOURCE_FILE, NVM);
-        ASSERT_GT(mainPanel, 0);
-        ASSERT_GT(fticPanel, 0);
-        ASSERT_GT(nvmPanel, 0);
+        ASSERT_EQ(kq3917e_init("PXI0::7-0.0::INSTR", 1, 1, &instrSession), VI_SUCCESS);
+        snprintf(resourceName, sizeof resourceName, "PXI0::7-0.0::INSTR");
+        ASSERT_GT(mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN), 0);
+        ASSERT_GT(fticPanel = LoadPanel(0, RESOURCE_FILE, FTIC), 0);
+        ASSERT_GT(nvmPanel = LoadPanel(0, RESOURCE_FILE, NVM), 0);
         drvtest::StartRecording();
     }
 
@@ -69,15 +66,14 @@ class CalibrationTest : public ::testing::Test
             *panel = 0;
         }
         kq3917e_close(instrSession);
-        instrSession = 0;
         uitest::Deactivate();
     }
 
-    // Demonstration mode as start-up enters it.
-    static void enterDemoMode()
+    // Demonstration mode (1) as start-up enters it, or back to the module (0).
+    static void demonstration(int on)
     {
-        demoMode = 1;
-        kq3917e_simulate(1);
+        demoMode = on;
+        kq3917e_simulate(static_cast<ViInt16>(on));
         drvtest::ClearCalls();
     }
 };
@@ -102,6 +98,16 @@ template <typename T = int> T value(int panel, int control)
     return v;
 }
 
+// Integer values of controls, each as a digit string, joined by blanks.
+inline std::string values(int panel, std::initializer_list<int> controls)
+{
+    std::string all;
+    for (int control : controls) {
+        all += (all.empty() ? "" : " ") + std::to_string(value(panel, control));
+    }
+    return all;
+}
+
 inline std::string text(int panel, int control)
 {
     char v[SHARED_TEXT_SIZE] = "";
@@ -114,6 +120,14 @@ inline std::string title(int panel)
     char v[SHARED_TEXT_SIZE] = "";
     GetPanelAttribute(panel, ATTR_TITLE, v, sizeof v);
     return v;
+}
+
+// Chooses a menu item as the user does: its Qt action fires.
+inline void chooseMenuItem(int panel, const char *item)
+{
+    QAction *action = uitest::PanelWidget(panel)->findChild<QAction *>(item);
+    ASSERT_NE(action, nullptr) << item;
+    action->trigger();
 }
 
 inline bool shown(int panel)
@@ -131,14 +145,5 @@ inline std::string popups()
     return all;
 }
 
-// The driver's own text for a status.
-inline std::string driverText(ViStatus status)
-{
-    char message[KQ3917E_MESSAGE_SIZE] = "";
-    kq3917e_error_message(instrSession, status, message);
-    return message;
-}
-
-// A status the module has no text of its own for, and a warning.
+// A status the module has no text of its own for.
 const ViStatus refusedStatus = -1074001000;
-const ViStatus warningStatus = 0x3FFC0801;

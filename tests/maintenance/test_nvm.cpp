@@ -4,9 +4,6 @@
 #include "caltest.h"
 
 #include <QLineEdit>
-#include <QTest>
-
-#include <vector>
 
 namespace
 {
@@ -21,16 +18,6 @@ std::string moduleText(ViInt16 item)
     return buffer;
 }
 
-// Every field's text, joined by '|'.
-std::string shownTexts()
-{
-    std::string all;
-    for (auto [control, item] : fields) {
-        all += (all.empty() ? "" : "|") + text(nvmPanel, control);
-    }
-    return all;
-}
-
 QLineEdit *field(int control)
 {
     return qobject_cast<QLineEdit *>(uitest::ControlWidget(nvmPanel, control));
@@ -38,212 +25,148 @@ QLineEdit *field(int control)
 
 TEST_F(CalibrationTest, FocusShowsTheModulesTextsInOrder)
 {
-    struct Case {
-        const char *what;
-        int demo;
-        const char *refused;
-        const char *calls;
-        bool fromModule; // else the fields keep what they showed
-    };
     const char *const queries = "queryModuleData(5) queryModuleData(6) queryModuleData(7) queryModuleData(8) "
                                 "queryModuleData(2) queryModuleData(1) queryModuleData(3)";
-    for (const Case &c : {Case{"module", 0, "", queries, true}, Case{"demonstration", 1, "", "", false},
-                          Case{"failing queries", 0, "kq3917e_queryModuleData", queries, false}}) {
+    // demonstration mode, refused query, texts from the module
+    for (auto [demo, refused, sent, fromModule] : {std::tuple{0, "", queries, true},
+                                                   {1, "", "", false},
+                                                   {0, "kq3917e_queryModuleData", queries, false}}) {
+        std::string expected;
         for (auto [control, item] : fields) {
-            kq3917e_confModuleData(instrSession, item, ("module item " + std::to_string(item)).c_str());
+            kq3917e_confModuleData(instrSession, item, ("module " + std::to_string(item)).c_str());
             SetCtrlVal(nvmPanel, control, ("shown " + std::to_string(item)).c_str());
+            expected += (fromModule ? "module " : "shown ") + std::to_string(item) + "|";
         }
-        // What the shared buffer holds from earlier must not reach a field.
+        // What the shared buffer holds from earlier must never reach a field.
         snprintf(sharedText, sizeof sharedText, "left over");
-        if (c.demo) {
-            enterDemoMode();
-        }
-        drvtest::Refuse(c.refused, refusedStatus);
-        drvtest::ClearCalls();
+        demonstration(demo);
+        drvtest::Refuse(refused, refusedStatus);
 
         EXPECT_EQ(uitest::CallPanelCallback(nvmPanel, EVENT_GOT_FOCUS), 0);
 
         EXPECT_EQ(title(nvmPanel), "ZORa 3917 Universal Counter Timer - NVM [PXI0::7-0.0::INSTR]");
-        EXPECT_EQ(calls(), c.calls) << c.what;
-        std::string expected;
+        EXPECT_EQ(calls(), sent);
+        std::string texts;
         for (auto [control, item] : fields) {
-            expected += (expected.empty() ? "" : "|") +
-                        std::string(c.fromModule ? "module item " : "shown ") + std::to_string(item);
+            texts += text(nvmPanel, control) + "|";
         }
-        EXPECT_EQ(shownTexts(), expected) << c.what;
+        EXPECT_EQ(texts, expected) << demo << refused;
         drvtest::ClearRefusals();
-        demoMode = 0;
-        kq3917e_simulate(0);
+        demonstration(0);
     }
 }
 
-// Real typing: every edit sends the whole text of the field as it stands,
-// never a difference; demonstration mode sends nothing.
-TEST_F(CalibrationTest, EveryEditSendsTheWholeText)
+// Real typing: every edit sends the field's whole text as it stands, never a
+// difference; in demonstration mode nothing is sent. Items 5 to 8 are never
+// sent, whatever reaches the callback.
+TEST_F(CalibrationTest, EditsSendTheWholeTextOfEditableItemsOnly)
 {
     DisplayPanel(nvmPanel);
     uitest::CallPanelCallback(nvmPanel, EVENT_GOT_FOCUS);
     for (int demo : {0, 1}) {
-        for (auto [control, item] :
-             {std::pair{NVM_DATA_1, 1}, std::pair{NVM_DATA_2, 2}, std::pair{NVM_DATA_3, 3}}) {
+        for (auto [control, item] : {std::pair{NVM_DATA_1, 1}, {NVM_DATA_2, 2}, {NVM_DATA_3, 3}}) {
             const std::string before = text(nvmPanel, control);
-            if (demo) {
-                enterDemoMode();
-            }
-            QLineEdit *edit = field(control);
-            ASSERT_NE(edit, nullptr);
-            edit->setFocus();
-            edit->end(false);
-            drvtest::ClearCalls();
-            QTest::keyClicks(edit, "ab");
-            QTest::keyClick(edit, Qt::Key_Backspace);
-            const std::string quoted = "confModuleData(" + std::to_string(item) + ",\"" + before;
-            EXPECT_EQ(calls(), demo ? "" : quoted + "a\") " + quoted + "ab\") " + quoted + "a\")") << item;
-            demoMode = 0;
-            kq3917e_simulate(0);
+            demonstration(demo);
+            field(control)->setFocus();
+            field(control)->end(false);
+            QTest::keyClicks(field(control), "ab");
+            QTest::keyClick(field(control), Qt::Key_Backspace);
+            const std::string sent = "confModuleData(" + std::to_string(item) + ",\"" + before;
+            EXPECT_EQ(calls(), demo ? "" : sent + "a\") " + sent + "ab\") " + sent + "a\")");
+            demonstration(0);
             EXPECT_EQ(moduleText(static_cast<ViInt16>(item)), demo ? before : before + "a");
         }
     }
-}
-
-// The four items that are only shown never go to the module, whatever their
-// fields hold and whichever event reaches the callback.
-TEST_F(CalibrationTest, DisplayOnlyItemsAreNeverSent)
-{
+    drvtest::ClearCalls();
     for (int control : {NVM_DATA_5, NVM_DATA_6, NVM_DATA_7, NVM_DATA_8}) {
         SetCtrlVal(nvmPanel, control, "typed over");
         for (int event : {EVENT_VAL_CHANGED, EVENT_COMMIT}) {
-            EXPECT_EQ(kq3917cal_nvmCallback(nvmPanel, control, event, nullptr, 0, 0), 0);
+            kq3917cal_nvmCallback(nvmPanel, control, event, nullptr, 0, 0);
         }
         QTest::keyClicks(field(control), "xyz");
     }
     EXPECT_EQ(calls(), "");
 }
 
-// Typed texts stop at the field's length, which is what the module keeps;
-// a module text of that many characters, any of them multi-byte, comes back
-// whole and goes out whole.
+// A field holds as many characters as the module keeps per item; a module
+// text of that length, multi-byte characters and all, comes back whole, and
+// typing stops at the field's length.
 TEST_F(CalibrationTest, TextsFitTheFieldsTheBufferAndTheModule)
 {
-    QLineEdit *edit = field(NVM_DATA_1);
-    ASSERT_NE(edit, nullptr);
-    const int length = edit->maxLength();
-    for (auto [control, item] : fields) {
-        if (item <= 3) {
-            EXPECT_EQ(field(control)->maxLength(), length) << item;
-        }
-    }
-    // The module takes exactly as many characters as a field holds.
+    const int length = field(NVM_DATA_1)->maxLength();
+    EXPECT_EQ(field(NVM_DATA_2)->maxLength(), length);
+    EXPECT_EQ(field(NVM_DATA_3)->maxLength(), length);
     EXPECT_EQ(kq3917e_confModuleData(instrSession, 2, std::string(length, 'x').c_str()), VI_SUCCESS);
     EXPECT_EQ(kq3917e_confModuleData(instrSession, 2, std::string(length + 1, 'x').c_str()),
               KQ3917E_ERROR_TEXT_TOO_LONG);
 
     std::string wide;
     for (int i = 0; i < length; i++) {
-        wide += i % 2 ? "\xC3\xA9" : "\xE2\x82\xAC"; // é and €: 2 and 3 bytes
+        wide += i % 2 ? "\xC3\xA9" : "\xE2\x82\xAC"; // 2 and 3 bytes
     }
     ASSERT_EQ(kq3917e_confModuleData(instrSession, 1, wide.c_str()), VI_SUCCESS);
     uitest::CallPanelCallback(nvmPanel, EVENT_GOT_FOCUS);
     EXPECT_EQ(text(nvmPanel, NVM_DATA_1), wide);
 
-    // Typing beyond the field's length keeps the first characters only.
-    edit->clear();
+    field(NVM_DATA_1)->clear();
+    field(NVM_DATA_1)->setFocus();
     drvtest::ClearCalls();
-    edit->setFocus();
-    QTest::keyClicks(edit, QString(length + 20, QChar('k')));
-    EXPECT_EQ(text(nvmPanel, NVM_DATA_1), std::string(length, 'k'));
+    QTest::keyClicks(field(NVM_DATA_1), QString(length + 20, QChar('k')));
     EXPECT_EQ(drvtest::Calls().size(), static_cast<size_t>(length)) << "one send per accepted key";
     EXPECT_EQ(moduleText(1), std::string(length, 'k'));
 }
 
 TEST_F(CalibrationTest, CloseButtonAndMenuHideTheCloseBoxDoesNot)
 {
-    struct Case {
-        const char *how;
-        int demo;
-        bool hidden;
-    };
-    for (const Case &c : {Case{"close button", 0, true}, Case{"close button", 1, true}, Case{"menu", 0, true},
-                          Case{"menu", 1, true}, Case{"close box", 0, false}, Case{"close box", 1, false}}) {
-        demoMode = c.demo;
-        DisplayPanel(nvmPanel);
-        drvtest::ClearCalls();
-        const std::string how = c.how;
-        if (how == "close button") {
-            QTest::mouseClick(uitest::ControlWidget(nvmPanel, NVM_CLOSE), Qt::LeftButton);
-        } else if (how == "menu") {
-            uitest::CallMenuCallback(nvmPanel, NVMMENU_CLOSE);
-        } else {
-            uitest::PanelWidget(nvmPanel)->close();
+    for (int demo : {0, 1}) {
+        demonstration(demo);
+        for (auto [how, hidden] : {std::pair{"button", true}, {"menu", true}, {"close box", false}}) {
+            DisplayPanel(nvmPanel);
+            if (std::string(how) == "button") {
+                QTest::mouseClick(uitest::ControlWidget(nvmPanel, NVM_CLOSE), Qt::LeftButton);
+            } else if (std::string(how) == "menu") {
+                chooseMenuItem(nvmPanel, "NVMMENU_CLOSE");
+            } else {
+                uitest::PanelWidget(nvmPanel)->close();
+            }
+            EXPECT_EQ(shown(nvmPanel), !hidden) << how << " demo " << demo;
         }
-        EXPECT_EQ(shown(nvmPanel), !c.hidden) << how << " demo " << c.demo;
-        EXPECT_EQ(calls(), "");
     }
+    EXPECT_EQ(calls(), "");
 }
 
 // Storing from either panel's menu calls the driver in every mode, and a
-// store that fails is reported: the technician must not believe the module
-// kept what it did not.
+// store that fails or warns is reported: the technician must not believe the
+// module kept what it did not.
 TEST_F(CalibrationTest, StoringReportsAFailure)
 {
-    struct Panel {
-        int *panel;
-        int item;
-        const char *operation;
-        const char *action;
-    };
-    const Panel panels[] = {
-        {&fticPanel, FTICMENU_WRITE, "kq3917e_WriteCounterCalibrationData", "storing calibration data"},
-        {&nvmPanel, NVMMENU_WRITE, "kq3917e_WriteModuleData", "storing module data"}};
-    struct Case {
-        int demo;
-        ViStatus status;
-    };
-    for (const Panel &p : panels) {
-        for (const Case &c : {Case{0, VI_SUCCESS}, Case{1, VI_SUCCESS}, Case{0, refusedStatus},
-                              Case{1, refusedStatus}, Case{0, warningStatus}}) {
-            demoMode = c.demo;
-            kq3917e_simulate(static_cast<ViInt16>(c.demo));
-            DisplayPanel(*p.panel);
+    for (auto [panel, item, operation, action] :
+         {std::tuple{&fticPanel, "FTICMENU_WRITE", "kq3917e_WriteCounterCalibrationData",
+                     "storing calibration data"},
+          {&nvmPanel, "NVMMENU_WRITE", "kq3917e_WriteModuleData", "storing module data"}}) {
+        for (auto [demo, status] : {std::pair{0, VI_SUCCESS},
+                                    {1, VI_SUCCESS},
+                                    {0, refusedStatus},
+                                    {1, refusedStatus},
+                                    {0, ViStatus{0x3FFC0801}}}) {
+            demonstration(demo);
+            DisplayPanel(*panel);
             drvtest::ClearRefusals();
-            if (c.status != VI_SUCCESS) {
-                drvtest::Refuse(p.operation, c.status);
+            if (status != VI_SUCCESS) {
+                drvtest::Refuse(operation, status);
             }
             uitest::ClearPopups();
-            drvtest::ClearCalls();
 
-            uitest::CallMenuCallback(*p.panel, p.item);
+            chooseMenuItem(*panel, item);
 
-            EXPECT_EQ(calls(), std::string(p.operation + 8) + "()");
-            EXPECT_EQ(popups(),
-                      c.status ? "API Error|" + std::string(p.action) + ": " + driverText(c.status) + "\n"
-                               : "")
-                << p.action << " " << c.status;
-            EXPECT_TRUE(shown(*p.panel)) << "storing leaves the panel up";
+            EXPECT_EQ(calls(), std::string(operation + 8) + "()");
+            char message[KQ3917E_MESSAGE_SIZE] = "";
+            kq3917e_error_message(instrSession, status, message);
+            EXPECT_EQ(popups(), status ? "API Error|" + std::string(action) + ": " + message + "\n" : "")
+                << status;
+            EXPECT_TRUE(shown(*panel));
         }
     }
-}
-
-// What is stored survives a power cycle of the module; what is only sent
-// does not.
-TEST_F(CalibrationTest, StoredCodesAndTextsSurviveAReset)
-{
-    SetCtrlVal(fticPanel, FTIC_IN1_DAC6, 1234);
-    uitest::CallCtrlCallback(fticPanel, FTIC_IN1_DAC6, EVENT_COMMIT);
-    SetCtrlVal(nvmPanel, NVM_DATA_3, "kept");
-    uitest::CallCtrlCallback(nvmPanel, NVM_DATA_3, EVENT_VAL_CHANGED);
-    uitest::CallMenuCallback(fticPanel, FTICMENU_WRITE);
-    uitest::CallMenuCallback(nvmPanel, NVMMENU_WRITE);
-    SetCtrlVal(fticPanel, FTIC_IN1_DAC6, 99);
-    uitest::CallCtrlCallback(fticPanel, FTIC_IN1_DAC6, EVENT_COMMIT);
-    SetCtrlVal(nvmPanel, NVM_DATA_3, "lost");
-    uitest::CallCtrlCallback(nvmPanel, NVM_DATA_3, EVENT_VAL_CHANGED);
-
-    kq3917e_resetCounter(instrSession);
-    uitest::CallPanelCallback(fticPanel, EVENT_GOT_FOCUS);
-    uitest::CallPanelCallback(nvmPanel, EVENT_GOT_FOCUS);
-    EXPECT_EQ(value<int16_t>(fticPanel, FTIC_IN1_DAC6), 1234);
-    EXPECT_EQ(text(nvmPanel, NVM_DATA_3), "kept");
 }
 
 } // namespace
