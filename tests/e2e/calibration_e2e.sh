@@ -21,57 +21,6 @@ IN1_DAC5_AT="230 161"
 IN1_READING=180x24+142+238
 IN1_OUT_OF_TOL=22x22+137+265
 
-# close_box WINDOW: what a window manager sends when the user clicks the
-# close box (Xvfb runs none): a WM_DELETE_WINDOW client message.
-close_box() {
-    python3 - "$1" <<'PY'
-import ctypes, sys
-x = ctypes.cdll.LoadLibrary("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-class Event(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(Event)]
-x.XFlush.argtypes = [ctypes.c_void_p]
-x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-display = x.XOpenDisplay(None)
-window = int(sys.argv[1])
-event = Event()
-event.xclient.type = 33  # ClientMessage
-event.xclient.window = window
-event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
-event.xclient.format = 32
-event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
-x.XFlush(display)
-x.XCloseDisplay(display)
-PY
-}
-
-region_sum() {
-    import -window "$1" -crop "$2" +repage png:- | md5sum | cut -d' ' -f1
-}
-
-# wait_region WINDOW GEOMETRY BEFORE changed|same WHAT
-wait_region() {
-    local window=$1 geometry=$2 before=$3 want=$4 what=$5 deadline=$((SECONDS + E2E_TIMEOUT)) now
-    while [ $SECONDS -lt $deadline ]; do
-        now=$(region_sum "$window" "$geometry")
-        if { [ "$want" = changed ] && [ "$now" != "$before" ]; } ||
-            { [ "$want" = same ] && [ "$now" = "$before" ]; }; then
-            return 0
-        fi
-        sleep $E2E_POLL
-    done
-    e2e_fail "$what"
-}
-
 press_at() {
     e2e_click "$1" $2
     xdotool mousemove --sync --window "$main" $AWAY_AT
@@ -90,48 +39,48 @@ E2E_SIMKIT=1 e2e_start UCT_SIMKIT_CHASSIS='PXI0::7-0.0::INSTR,slot=7'
 e2e_answer '^Module Init$' Escape
 main=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer \[PXI0::7-0\.0::INSTR\]$')
 xdotool mousemove --sync --window "$main" $AWAY_AT
-wait_region "$main" "$MAIN_READING" "" changed "the reading display is not drawn"
-reading=$(region_sum "$main" "$MAIN_READING")
+e2e_wait_region "$main" "$MAIN_READING" "" changed "the reading display is not drawn"
+reading=$(e2e_region_sum "$main" "$MAIN_READING")
 press_at "$main" "$CONTINUOUS_AT"
-wait_region "$main" "$MAIN_READING" "$reading" changed "the main panel does not measure"
+e2e_wait_region "$main" "$MAIN_READING" "$reading" changed "the main panel does not measure"
 
 press_at "$main" "$SYSTEM_AT"
 sys=$(e2e_wait_window '^ZORa 3917 System Configuration')
 press_at "$sys" "$CALIBRATE_AT"
 ftic=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer - Calibrate \[PXI0::7-0\.0::INSTR\]$')
 xdotool windowmove --sync "$ftic" $FTIC_AT
-wait_region "$ftic" "$IN1_READING" "" changed "the calibration panel is not drawn"
+e2e_wait_region "$ftic" "$IN1_READING" "" changed "the calibration panel is not drawn"
 e2e_shot calibration_panel
-idle_reading=$(region_sum "$ftic" "$IN1_READING")
-led_dark=$(region_sum "$ftic" "$IN1_OUT_OF_TOL")
+idle_reading=$(e2e_region_sum "$ftic" "$IN1_READING")
+led_dark=$(e2e_region_sum "$ftic" "$IN1_OUT_OF_TOL")
 
 # Input 1's calibration measurement: readings move on the panel, the main
 # reading stands still, and at the default codes the LED stays dark.
 press_at "$ftic" "$IN1_MEASURE_AT"
-wait_region "$ftic" "$IN1_READING" "$idle_reading" changed "no calibration reading on input 1"
-main_still=$(region_sum "$main" "$MAIN_READING")
+e2e_wait_region "$ftic" "$IN1_READING" "$idle_reading" changed "no calibration reading on input 1"
+main_still=$(e2e_region_sum "$main" "$MAIN_READING")
 for _ in 1 2 3; do
-    before=$(region_sum "$ftic" "$IN1_READING")
-    wait_region "$ftic" "$IN1_READING" "$before" changed "the calibration reading stopped"
+    before=$(e2e_region_sum "$ftic" "$IN1_READING")
+    e2e_wait_region "$ftic" "$IN1_READING" "$before" changed "the calibration reading stopped"
 done
-[ "$(region_sum "$main" "$MAIN_READING")" = "$main_still" ] || e2e_fail "the main panel measured during calibration"
-[ "$(region_sum "$ftic" "$IN1_OUT_OF_TOL")" = "$led_dark" ] || e2e_fail "out of tolerance at the default codes"
+[ "$(e2e_region_sum "$main" "$MAIN_READING")" = "$main_still" ] || e2e_fail "the main panel measured during calibration"
+[ "$(e2e_region_sum "$ftic" "$IN1_OUT_OF_TOL")" = "$led_dark" ] || e2e_fail "out of tolerance at the default codes"
 e2e_shot in1_reading_in_band
 e2e_log_has '^kq3917e_confMeasurement\([0-9]+\) = 0$'
 e2e_log_has '^kq3917e_read\([0-9]+\) = 0$'
 
 # DAC 5 at 0 moves the reading out of the band; back at 2048 it returns.
 type_code "$ftic" "$IN1_DAC5_AT" 0
-wait_region "$ftic" "$IN1_OUT_OF_TOL" "$led_dark" changed "DAC 5 at 0 did not light the LED"
+e2e_wait_region "$ftic" "$IN1_OUT_OF_TOL" "$led_dark" changed "DAC 5 at 0 did not light the LED"
 e2e_shot in1_out_of_tolerance
 type_code "$ftic" "$IN1_DAC5_AT" 2048
-wait_region "$ftic" "$IN1_OUT_OF_TOL" "$led_dark" same "DAC 5 back at 2048 did not put the LED out"
+e2e_wait_region "$ftic" "$IN1_OUT_OF_TOL" "$led_dark" same "DAC 5 back at 2048 did not put the LED out"
 
 # The close box ends the calibration: the main panel measures again.
-close_box "$ftic"
+e2e_close_box "$ftic"
 e2e_wait_gone "$ftic"
-main_still=$(region_sum "$main" "$MAIN_READING")
-wait_region "$main" "$MAIN_READING" "$main_still" changed "the main panel does not measure again"
+main_still=$(e2e_region_sum "$main" "$MAIN_READING")
+e2e_wait_region "$main" "$MAIN_READING" "$main_still" changed "the main panel does not measure again"
 e2e_shot main_measuring_again
 e2e_quit "$main"
 echo "PASS calibration"

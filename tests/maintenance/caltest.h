@@ -5,16 +5,8 @@
 // The chassis text changes per test, so each test gets fresh module models.
 #pragma once
 
-#include "app.h"
-#include "kq3917e_testseam.h"
-#include "mainpanel.h"
+#include "../panels/mainpaneltest.h" // calls(), refusedStatus
 #include "maintenance.h"
-#include "measure.h"
-#include "userint.h"
-#include "userint_testseam.h"
-#include <uctpanels.h>
-
-#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QTest>
@@ -78,19 +70,6 @@ class CalibrationTest : public ::testing::Test
     }
 };
 
-// The driver calls recorded so far as "name(arguments)", without the driver
-// prefix and the reporters' message look-ups, separated by blanks.
-inline std::string calls()
-{
-    std::string text;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        if (call.name != "kq3917e_error_message") {
-            text += (text.empty() ? "" : " ") + call.name.substr(8) + "(" + call.args + ")";
-        }
-    }
-    return text;
-}
-
 template <typename T = int> T value(int panel, int control)
 {
     T v{};
@@ -144,6 +123,3 @@ inline std::string popups()
     }
     return all;
 }
-
-// A status the module has no text of its own for.
-const ViStatus refusedStatus = -1074001000;
