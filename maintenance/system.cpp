@@ -207,4 +207,5 @@ void registerMaintenanceCallbacks(void)
 {
     RegisterPanelCallback("configSysInit", configSysInit);
     RegisterCtrlCallback("setConfigSysEvent", setConfigSysEvent);
+    registerCalibrationCallbacks();
 }

@@ -6,6 +6,7 @@
 #include "app.h"
 #include "kq3917e.h"
 #include "mainpanel.h"
+#include "maintenance.h"
 #include "userint.h"
 #include <uctpanels.h>
 
@@ -27,6 +28,16 @@ static void refreshTriggerLevels(void)
 static void showAnswered(ViStatus status)
 {
     showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+}
+
+// Calibration readout into the FTIC panel; the main reading display is not
+// touched. Not a number lies outside the band too.
+static void takeCalibrationReading(int reading, int outOfTolerance)
+{
+    showAnswered(kq3917e_read(instrSession, &lastReading));
+    SetCtrlVal(fticPanel, reading, lastReading);
+    int inside = lastReading >= CAL_BAND_LOW && lastReading <= CAL_BAND_HIGH;
+    SetCtrlVal(fticPanel, outOfTolerance, inside ? 0 : 1);
 }
 
 static void takeSingleReading(void)
@@ -66,10 +77,15 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
     if (event != EVENT_TIMER_TICK) {
         return 0;
     }
-    // One mode per tick, by priority. The calibration readings of the FTIC
-    // panel go ahead of the single reading, the histogram acquisition between
-    // it and continuous fetching. With no mode active the tick makes no call.
-    if (singleReadingPending) {
+    // One mode per tick, by priority: a calibration reading holds back every
+    // other mode, a pending single reading included. The histogram
+    // acquisition goes between single and continuous. With no mode active
+    // the tick makes no call.
+    if (calibrationMode[0]) {
+        takeCalibrationReading(FTIC_IN1_READING, FTIC_IN1_OUT_OF_TOL);
+    } else if (calibrationMode[1]) {
+        takeCalibrationReading(FTIC_IN2_READING, FTIC_IN2_OUT_OF_TOL);
+    } else if (singleReadingPending) {
         takeSingleReading();
     } else if (continuousMode) {
         fetchContinuousReading();

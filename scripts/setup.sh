@@ -15,6 +15,8 @@ packages=(
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
   # 32-bit Windows cross compiler: checks the library calling convention
   g++-mingw-w64-i686-win32
+  # a window's close box without a window manager (ctypes over libX11)
+  python3
 )
 
 missing=()

@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <numbers>
 #include <thread>
@@ -37,6 +36,11 @@ constexpr double kFrequencySkewPerCode = 2e-7;
 constexpr ViInt16 kThresholdMax = 255;
 constexpr ViInt16 kOtherDacDefault = 2048;
 constexpr ViInt16 kOtherDacMax = 4095;
+// The three further calibration DACs of each input (5, 6, 7 and 12, 13, 14)
+// trim its timing path in coarse, medium and fine steps: relative skew of
+// its frequency results per code away from the middle code.
+constexpr std::array<ViInt16, 2> kFirstTrimDac{5, 12};
+constexpr std::array<double, 3> kTrimSkewPerCode{2e-8, 1e-8, 6e-9};
 constexpr std::array<double, 2> kHysteresisBand{0.02, 0.1}; // volts, by hysteresis code
 
 constexpr std::array<double, 3> kLevelRange{5.1, 51.0, 204.0}; // volts, by attenuation code
@@ -55,7 +59,9 @@ constexpr ViInt16 kTrigModeMax = 3;
 constexpr ViInt32 kTimeoutMaxMs = 3600000;
 constexpr ViInt16 kInterruptLevelMax = 7;
 constexpr double kSelfTestSeconds = 0.2;
-constexpr std::size_t kModuleDataMaxLength = 511; // fits the 512-byte text the version panel passes
+// Characters of a module data text (UTF-8, so at most 1020 bytes: any item
+// fits KQ3917E_MODULE_DATA_SIZE with its terminator).
+constexpr std::size_t kModuleDataMaxLength = 255;
 
 const std::array<const char *, Module::kModuleDataItems> kModuleDataDefaults{
     "3917",
@@ -357,7 +363,11 @@ bool Module::triggers(int channel) const
 double Module::inputFrequency(int channel) const
 {
     int dac = (channel == 0 ? 0 : 7) + s_.input[channel].hysteresis;
-    return kSignalFrequency * (1.0 + kFrequencySkewPerCode * (dacs_[dac] - kThresholdCentre));
+    double skew = kFrequencySkewPerCode * (dacs_[dac] - kThresholdCentre);
+    for (std::size_t i = 0; i < kTrimSkewPerCode.size(); ++i) {
+        skew += kTrimSkewPerCode[i] * (dacs_[kFirstTrimDac[channel] - 1 + i] - kOtherDacDefault);
+    }
+    return kSignalFrequency * (1.0 + skew);
 }
 
 Module::Edge Module::edge(int channel) const
@@ -969,6 +979,16 @@ ViStatus Module::write_command_and_data(ViUInt16 command, ViUInt16 data)
 
 namespace
 {
+// Characters, not bytes: continuation bytes do not count.
+std::size_t utf8Length(const char *text)
+{
+    std::size_t n = 0;
+    for (; *text != '\0'; ++text) {
+        n += (static_cast<unsigned char>(*text) & 0xC0) != 0x80;
+    }
+    return n;
+}
+
 bool isThresholdDac(ViInt16 dac)
 {
     return dac == 1 || dac == 2 || dac == 8 || dac == 9;
@@ -1010,7 +1030,7 @@ ViStatus Module::confModuleData(ViInt16 item, ViConstString text)
         st != VI_SUCCESS) {
         return st;
     }
-    if (std::strlen(text) > kModuleDataMaxLength) {
+    if (utf8Length(text) > kModuleDataMaxLength) {
         return KQ3917E_ERROR_TEXT_TOO_LONG;
     }
     moduleData_[item - 1] = text;

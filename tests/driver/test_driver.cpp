@@ -123,7 +123,7 @@ TEST_F(Driver, ConfQueryTwinsFromPowerOnAndBackOnReset)
 
 TEST_F(Driver, OutOfRangeCodesAreRefusedWithAClearMessageAndChangeNothing)
 {
-    static const std::string tooLong(512, 'x');
+    static const std::string tooLong(256, 'x');
     const std::tuple<std::function<ViStatus()>, ViStatus, const char *> table[] = {
         {call(kq3917e_confMeasurement, 25), KQ3917E_ERROR_FUNCTION, "0 to 24"},
         {call(kq3917e_confAperture, 0), KQ3917E_ERROR_APERTURE, "microseconds"},
@@ -132,7 +132,7 @@ TEST_F(Driver, OutOfRangeCodesAreRefusedWithAClearMessageAndChangeNothing)
         {call(kq3917e_confInputTriggering, 1, 0, -5.2, 0), KQ3917E_ERROR_LEVEL, "5.1 V"},
         {call(kq3917e_confAutoTrigMode, 1, 0), KQ3917E_ERROR_TRIGGER_MODE, "1 manual"},
         {call(kq3917e_confCalibrationDAC, 1, 256), KQ3917E_ERROR_DAC_CODE, "0 to 255"},
-        {call(kq3917e_confModuleData, 8, tooLong.c_str()), KQ3917E_ERROR_TEXT_TOO_LONG, "511"},
+        {call(kq3917e_confModuleData, 8, tooLong.c_str()), KQ3917E_ERROR_TEXT_TOO_LONG, "255"},
         {call(kq3917e_write_command_and_data, 0x1234, 0), KQ3917E_ERROR_UNKNOWN_COMMAND, "command"},
         {call(kq3917e_queryAperture, nullptr), KQ3917E_ERROR_NULL_POINTER, "null"},
     };

@@ -113,6 +113,39 @@ e2e_answer() {
     e2e_wait_gone "$window"
 }
 
+# e2e_close_box WINDOW: what a window manager sends when the user clicks the
+# window's close box (Xvfb runs none): a WM_DELETE_WINDOW client message.
+e2e_close_box() {
+    python3 - "$1" <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XInternAtom.restype = ctypes.c_ulong
+x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+class ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+class Event(ctypes.Union):
+    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
+x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(Event)]
+x.XFlush.argtypes = [ctypes.c_void_p]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+display = x.XOpenDisplay(None)
+window = int(sys.argv[1])
+event = Event()
+event.xclient.type = 33  # ClientMessage
+event.xclient.window = window
+event.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
+event.xclient.format = 32
+event.xclient.data[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+x.XFlush(display)
+x.XCloseDisplay(display)
+PY
+}
+
 # e2e_wait_exit STATUS: waits for the program to end with that exit status.
 e2e_wait_exit() {
     local expected=$1 deadline=$((SECONDS + E2E_TIMEOUT)) status
@@ -129,6 +162,27 @@ e2e_wait_exit() {
 # e2e_log_has PATTERN: the simulated system's call log has a matching line.
 e2e_log_has() {
     grep -Eq "$1" "$E2E_LOG" || e2e_fail "no call '$1' in the log"
+}
+
+# e2e_region_sum WINDOW GEOMETRY: checksum of that region of the window as
+# shown (GEOMETRY is WIDTHxHEIGHT+LEFT+TOP in window pixels).
+e2e_region_sum() {
+    import -window "$1" -crop "$2" +repage png:- | md5sum | cut -d' ' -f1
+}
+
+# e2e_wait_region WINDOW GEOMETRY BEFORE changed|same WHAT: polls until the
+# region differs from (or equals) the checksum BEFORE; fails saying WHAT.
+e2e_wait_region() {
+    local window=$1 geometry=$2 before=$3 want=$4 what=$5 deadline=$((SECONDS + E2E_TIMEOUT)) now
+    while [ $SECONDS -lt $deadline ]; do
+        now=$(e2e_region_sum "$window" "$geometry")
+        if { [ "$want" = changed ] && [ "$now" != "$before" ]; } ||
+            { [ "$want" = same ] && [ "$now" = "$before" ]; }; then
+            return 0
+        fi
+        sleep $E2E_POLL
+    done
+    e2e_fail "$what"
 }
 
 # e2e_click WINDOW X Y: left click at a point of the window (pixels from its
