@@ -29,5 +29,6 @@ int main(int argc, char *argv[])
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
     registerMaintenanceCallbacks();
+    registerCalibrationCallbacks();
     return runSoftFrontPanel();
 }

@@ -18,7 +18,7 @@ int setConfigSysEvent(int panel, int control, int event, void *callbackData, int
 // through the register mailbox; panel is CONFIGSYS (its progress indicator).
 void updateFirmware(int panel);
 
-// Binds the callbacks of every maintenance panel by name.
+// Binds the system configuration panel's callbacks by name.
 void registerMaintenanceCallbacks(void);
 
 // ---- FTIC calibration and module data panels

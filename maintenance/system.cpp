@@ -207,5 +207,4 @@ void registerMaintenanceCallbacks(void)
 {
     RegisterPanelCallback("configSysInit", configSysInit);
     RegisterCtrlCallback("setConfigSysEvent", setConfigSysEvent);
-    registerCalibrationCallbacks();
 }
