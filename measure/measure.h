@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Longest reading text, terminator included (sign, 20 digits, point, two
 // appended zeros, E, sign, three exponent digits, two blanks).
@@ -18,3 +19,32 @@ void formatReadingText(double value, int16_t function, int16_t resolution, uint1
 
 // Timer callback of MAIN_TIMER: the only place that takes measurements.
 int TimerFunction(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+
+// ---- histogram acquisition record (filled by the timer, shown and saved by
+// the histogram panel)
+#define HISTOGRAM_CAPACITY 1000
+#define HISTOGRAM_INTERVALS 10
+
+extern double histogramSamples[HISTOGRAM_CAPACITY];
+extern int histogramBinCounts[HISTOGRAM_INTERVALS];
+extern double histogramBinAxis[HISTOGRAM_INTERVALS];
+extern double histogramMin, histogramMax;
+extern int histogramMinIndex, histogramMaxIndex;
+extern double histogramMean, histogramStdDev, histogramMode;
+
+// One histogram sample per tick while an acquisition runs (the timer's
+// histogram branch).
+void takeHistogramSample(void);
+// Appends the samples taken and the statistics shown to file as one block
+// (header, first sample with the statistics, further samples). Returns 0, or
+// -1 when any write failed.
+int writeHistogramBlock(FILE *file);
+
+// ---- callbacks bound by the resource file
+int histogramEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int stripChartEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int configMathEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2);
+
+// Back to the start values (tests; the program starts with them).
+void resetHistogramRecord(void);

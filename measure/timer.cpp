@@ -59,10 +59,13 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
         return 0;
     }
     // One mode per tick, by priority. The calibration readings of the FTIC
-    // panel go ahead of the single reading, the histogram acquisition between
-    // it and continuous fetching. With no mode active the tick makes no call.
+    // panel go ahead of the single reading. An open histogram panel takes the
+    // ticks from continuous fetching, even once its acquisition is complete.
+    // With no mode active the tick makes no call.
     if (singleReadingPending) {
         takeSingleReading();
+    } else if (histogramPanel != 0) {
+        takeHistogramSample();
     } else if (continuousMode) {
         fetchContinuousReading();
     }
@@ -72,4 +75,8 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
 void registerMeasureCallbacks(void)
 {
     RegisterCtrlCallback("TimerFunction", TimerFunction);
+    RegisterCtrlCallback("histogramEvent", histogramEvent);
+    RegisterCtrlCallback("stripChartEvent", stripChartEvent);
+    RegisterCtrlCallback("configMathEvent", configMathEvent);
+    RegisterPanelCallback("mathInit", mathInit);
 }
