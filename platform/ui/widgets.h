@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QUiLoader>
@@ -79,6 +80,8 @@ class PlotArea : public QCustomPlot
     void autoscale();
     void followStripValues();
     bool strip_;
+    QElapsedTimer lastDraw_;
+    QTimer drawLater_;
     bool autoX_ = true, autoY_ = true;
     int nextHandle_ = 1;
     std::map<int, QCPAbstractPlottable *> plots_;
