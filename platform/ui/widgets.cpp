@@ -166,6 +166,9 @@ PlotArea::PlotArea(bool strip, QWidget *parent) : QCustomPlot(parent), strip_(st
         drawLater_.setSingleShot(true);
         connect(&drawLater_, &QTimer::timeout, this, [this] { redraw(false); });
     }
+    for (QCPAxis *axis : {xAxis, yAxis})
+        connect(axis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
+                [this, axis] { fitLabelDigits(axis); });
     setContextMenuPolicy(Qt::CustomContextMenu);
     connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
         auto *menu = new QMenu(this);
@@ -278,20 +281,19 @@ void PlotArea::appendStrip(const QVector<double> &values)
         yAxis->rescale();
     if (autoY_ && yAxis->range().size() == 0)
         yAxis->setRange(yAxis->range().lower - 1, yAxis->range().upper + 1);
-    followStripValues();
 }
 
 // A reading of 100 kHz with millihertz noise needs more than the default six
 // digits on its tick labels, or every label reads the same.
-void PlotArea::followStripValues()
+void PlotArea::fitLabelDigits(QCPAxis *axis)
 {
-    const QCPRange range = yAxis->range();
+    const QCPRange range = axis->range();
     const double magnitude = std::max(std::abs(range.lower), std::abs(range.upper));
     int digits = 6;
     if (range.size() > 0 && magnitude > 0)
         digits = std::clamp(int(std::ceil(std::log10(magnitude / range.size()))) + 2, 6, 15);
-    if (yAxis->numberPrecision() != digits)
-        yAxis->setNumberPrecision(digits);
+    if (axis->numberPrecision() != digits)
+        axis->setNumberPrecision(digits);
 }
 
 void PlotArea::setAxisScaling(QCPAxis *axis, int scaling, double min, double max)

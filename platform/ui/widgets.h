@@ -78,7 +78,7 @@ class PlotArea : public QCustomPlot
 
   private:
     void autoscale();
-    void followStripValues();
+    void fitLabelDigits(QCPAxis *axis);
     bool strip_;
     QElapsedTimer lastDraw_;
     QTimer drawLater_;
