@@ -113,6 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
         // a value sent with the LED's state: off keeps the calculation off
         ChangeCase{{{MATH_VALUE2, EVENT_VAL_CHANGED}}, 0, 1.0, 7.5, "mathCalculation(1,0,0,7.5,0)", 0},
         ChangeCase{{{MATH_VALUE1, EVENT_VAL_CHANGED}}, 1, -3.125, 2.0, "mathCalculation(0,-3.125,1,0,1)", 1},
+        ChangeCase{{{MATH_VALUE1, EVENT_VAL_CHANGED}}, 0, 0.5, 2.0, "mathCalculation(0,0.5,1,0,0)", 0},
+        ChangeCase{{{MATH_VALUE2, EVENT_VAL_CHANGED}}, 1, 1.0, -2.0, "mathCalculation(1,0,0,-2,1)", 1},
         // events that act on nothing
         ChangeCase{{{MATH_VALUE1, EVENT_COMMIT},
                     {MATH_VALUE2, EVENT_COMMIT},
