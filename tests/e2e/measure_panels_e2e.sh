@@ -45,7 +45,9 @@ histo=$(e2e_wait_window '^ZORa 3917 Histogram$')
 save_dimmed=$(region_sum "$histo" "$SAVE_BUTTON")
 taken=$(region_sum "$histo" "$TAKEN")
 e2e_click "$histo" $SAMPLES_AT
-e2e_keys "$histo" ctrl+a 5 0 Return
+# The size is typed and Start clicked at once, without Enter: Start takes the
+# focus, which finishes the entry.
+e2e_keys "$histo" ctrl+a 5 0
 e2e_click "$histo" $START_AT
 wait_changed "$histo" "$TAKEN" "$taken" "no sample was taken"
 wait_changed "$histo" "$SAVE_BUTTON" "$save_dimmed" "Save Data did not come back after 50 samples"
