@@ -131,6 +131,27 @@ e2e_log_has() {
     grep -Eq "$1" "$E2E_LOG" || e2e_fail "no call '$1' in the log"
 }
 
+# e2e_region_sum WINDOW GEOMETRY: checksum of a region of a window as shown
+# (GEOMETRY is width x height + left + top, window pixels).
+e2e_region_sum() {
+    import -window "$1" -crop "$2" +repage png:- | md5sum | cut -d' ' -f1
+}
+
+# e2e_wait_region WINDOW GEOMETRY BEFORE changed|same WHAT: polls until the
+# region differs from (or equals) the checksum BEFORE; fails with WHAT.
+e2e_wait_region() {
+    local window=$1 geometry=$2 before=$3 want=$4 what=$5 deadline=$((SECONDS + E2E_TIMEOUT)) now
+    while [ $SECONDS -lt $deadline ]; do
+        now=$(e2e_region_sum "$window" "$geometry")
+        if { [ "$want" = changed ] && [ "$now" != "$before" ]; } ||
+            { [ "$want" = same ] && [ "$now" = "$before" ]; }; then
+            return 0
+        fi
+        sleep $E2E_POLL
+    done
+    e2e_fail "$what"
+}
+
 # e2e_click WINDOW X Y: left click at a point of the window (pixels from its
 # top-left corner).
 e2e_click() {

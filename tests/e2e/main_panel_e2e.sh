@@ -25,25 +25,9 @@ e2e_answer '^VISA ERROR$' Return
 e2e_answer "^No ZORa 3917's Found$" Return
 main=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer')
 
-# region_sum GEOMETRY: checksum of that region of the main panel as shown.
-region_sum() {
-    import -window "$main" -crop "$1" +repage png:- | md5sum | cut -d' ' -f1
-}
-
-# wait_region GEOMETRY BEFORE changed|same WHAT: polls until the region
-# differs from (or equals) the checksum BEFORE.
-wait_region() {
-    local geometry=$1 before=$2 want=$3 what=$4 deadline=$((SECONDS + E2E_TIMEOUT)) now
-    while [ $SECONDS -lt $deadline ]; do
-        now=$(region_sum "$geometry")
-        if { [ "$want" = changed ] && [ "$now" != "$before" ]; } ||
-            { [ "$want" = same ] && [ "$now" = "$before" ]; }; then
-            return 0
-        fi
-        sleep $E2E_POLL
-    done
-    e2e_fail "$what"
-}
+# The regions below are regions of the main panel.
+region_sum() { e2e_region_sum "$main" "$1"; }
+wait_region() { e2e_wait_region "$main" "$@"; }
 
 press_at() {
     e2e_click "$main" $1

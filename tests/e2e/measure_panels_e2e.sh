@@ -24,33 +24,18 @@ e2e_answer '^VISA ERROR$' Return
 e2e_answer "^No ZORa 3917's Found$" Return
 main=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer')
 
-# region_sum WINDOW GEOMETRY: checksum of a region of a window as shown.
-region_sum() {
-    import -window "$1" -crop "$2" +repage png:- | md5sum | cut -d' ' -f1
-}
-
-# wait_changed WINDOW GEOMETRY BEFORE WHAT: polls until the region differs.
-wait_changed() {
-    local deadline=$((SECONDS + E2E_TIMEOUT))
-    while [ $SECONDS -lt $deadline ]; do
-        [ "$(region_sum "$1" "$2")" != "$3" ] && return 0
-        sleep $E2E_POLL
-    done
-    e2e_fail "$4"
-}
-
 # ---- histogram: 50 samples, saved through the file dialog
 e2e_click "$main" $HISTOGRAM_AT
 histo=$(e2e_wait_window '^ZORa 3917 Histogram$')
-save_dimmed=$(region_sum "$histo" "$SAVE_BUTTON")
-taken=$(region_sum "$histo" "$TAKEN")
+save_dimmed=$(e2e_region_sum "$histo" "$SAVE_BUTTON")
+taken=$(e2e_region_sum "$histo" "$TAKEN")
 e2e_click "$histo" $SAMPLES_AT
 # The size is typed and Start clicked at once, without Enter: Start takes the
 # focus, which finishes the entry.
 e2e_keys "$histo" ctrl+a 5 0
 e2e_click "$histo" $START_AT
-wait_changed "$histo" "$TAKEN" "$taken" "no sample was taken"
-wait_changed "$histo" "$SAVE_BUTTON" "$save_dimmed" "Save Data did not come back after 50 samples"
+e2e_wait_region "$histo" "$TAKEN" "$taken" changed "no sample was taken"
+e2e_wait_region "$histo" "$SAVE_BUTTON" "$save_dimmed" changed "Save Data did not come back after 50 samples"
 e2e_shot histogram_50_samples
 
 csv="$E2E_WORK/histogram.csv"
@@ -77,10 +62,10 @@ e2e_wait_gone "$histo"
 e2e_click "$main" $CONTINUOUS_AT
 e2e_click "$main" $STRIPCHART_AT
 strip=$(e2e_wait_window '^ZORa 3917 Strip Chart$')
-chart=$(region_sum "$strip" "$CHART")
-wait_changed "$strip" "$CHART" "$chart" "the strip chart does not move"
-chart=$(region_sum "$strip" "$CHART")
-wait_changed "$strip" "$CHART" "$chart" "the strip chart stopped moving"
+chart=$(e2e_region_sum "$strip" "$CHART")
+e2e_wait_region "$strip" "$CHART" "$chart" changed "the strip chart does not move"
+chart=$(e2e_region_sum "$strip" "$CHART")
+e2e_wait_region "$strip" "$CHART" "$chart" changed "the strip chart stopped moving"
 e2e_shot strip_chart_continuous
 
 e2e_quit "$main"
