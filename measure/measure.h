@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Measurement acquisition and display: the timer loop and number formatting.
+// Measurement acquisition and display: the timer loop, number formatting, the
+// histogram, strip chart and math panels.
 #pragma once
 
 #include <cstddef>
