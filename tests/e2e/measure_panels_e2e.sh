@@ -49,8 +49,13 @@ xdotool windowfocus --sync "$dialog"
 xdotool type --delay 20 histogram.csv
 xdotool key Return
 e2e_wait_gone "$dialog"
+# The program writes the file once the dialog has gone: wait for the block.
+deadline=$((SECONDS + E2E_TIMEOUT))
+until [ -f "$csv" ] && [ "$(wc -l <"$csv")" -ge 51 ]; do
+    [ $SECONDS -lt $deadline ] || e2e_fail "no complete block in $csv"
+    sleep $E2E_POLL
+done
 number='-?[0-9]\.[0-9]{12}e[-+][0-9]{2,3}'
-[ -f "$csv" ] || e2e_fail "no file $csv"
 [ "$(sed -n 1p "$csv")" = "Data,Min,Mean,Max,StdDev,Mode" ] || e2e_fail "header line: $(sed -n 1p "$csv")"
 sed -n 2p "$csv" | grep -Eqx -e "$number(,$number){5}" || e2e_fail "statistics line: $(sed -n 2p "$csv")"
 [ "$(sed -n '3,$p' "$csv" | grep -Ecx -e "$number")" = 49 ] || e2e_fail "not 49 further samples"
