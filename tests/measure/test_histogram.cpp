@@ -14,6 +14,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <numeric>
 #include <qcustomplot.h>
@@ -346,6 +347,21 @@ INSTANTIATE_TEST_SUITE_P(
         std::replace(name.begin(), name.end(), ' ', '_');
         return name;
     });
+
+// A system locale with decimal commas changes nothing in the file.
+TEST_F(Histogram, ExportIgnoresTheLocale)
+{
+    ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
+    fillRecord(5);
+    const std::string previous = setlocale(LC_ALL, nullptr);
+    if (setlocale(LC_ALL, "de_DE.UTF-8") == nullptr && setlocale(LC_ALL, "de_DE.utf8") == nullptr) {
+        GTEST_SKIP() << "no German locale installed";
+    }
+    uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, path("data.csv"));
+    histo(HISTO_SAVE);
+    setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(readFile(path("data.csv")), golden5);
+}
 
 // Before any Start the panel's 100 samples are saved, whatever the buffer
 // holds, with the statistics shown.
