@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Measurement acquisition and display: the timer loop and number formatting.
+// Measurement acquisition and display: the timer loop, number formatting, the
+// histogram, strip chart and math panels.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Longest reading text, terminator included (sign, 20 digits, point, two
 // appended zeros, E, sign, three exponent digits, two blanks).
@@ -16,5 +18,38 @@ void formatReading(double value);
 void formatReadingText(double value, int16_t function, int16_t resolution, uint16_t averaging, char *text,
                        size_t textSize);
 
+// Status lamp after a reading: ONLINE when the module answered (status not
+// negative), NO RESPONSE otherwise. Readings themselves stay silent.
+void showAnswered(int status);
+
 // Timer callback of MAIN_TIMER: the only place that takes measurements.
 int TimerFunction(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+
+// ---- histogram acquisition record (filled by the timer, shown and saved by
+// the histogram panel)
+#define HISTOGRAM_CAPACITY 1000
+#define HISTOGRAM_INTERVALS 10
+
+extern double histogramSamples[HISTOGRAM_CAPACITY];
+extern int histogramBinCounts[HISTOGRAM_INTERVALS];
+extern double histogramBinAxis[HISTOGRAM_INTERVALS];
+extern double histogramMin, histogramMax;
+extern int histogramMinIndex, histogramMaxIndex;
+extern double histogramMean, histogramStdDev, histogramMode;
+
+// One histogram sample per tick while an acquisition runs (the timer's
+// histogram branch).
+void takeHistogramSample(void);
+// Appends the samples taken and the statistics shown to file as one block
+// (header, first sample with the statistics, further samples). Returns 0, or
+// -1 when any write failed.
+int writeHistogramBlock(FILE *file);
+
+// ---- callbacks bound by the resource file
+int histogramEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int stripChartEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int configMathEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2);
+
+// Back to the start values (tests; the program starts with them).
+void resetHistogramRecord(void);

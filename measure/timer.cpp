@@ -25,7 +25,7 @@ static void refreshTriggerLevels(void)
 }
 
 // Failed readings stay silent; the status lamp tells whether the module answered.
-static void showAnswered(ViStatus status)
+void showAnswered(int status)
 {
     showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
 }
@@ -78,15 +78,17 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
         return 0;
     }
     // One mode per tick, by priority: a calibration reading holds back every
-    // other mode, a pending single reading included. The histogram
-    // acquisition goes between single and continuous. With no mode active
-    // the tick makes no call.
+    // other mode, a pending single reading included. An open histogram panel
+    // takes the ticks from continuous fetching, even once its acquisition is
+    // complete. With no mode active the tick makes no call.
     if (calibrationMode[0]) {
         takeCalibrationReading(FTIC_IN1_READING, FTIC_IN1_OUT_OF_TOL);
     } else if (calibrationMode[1]) {
         takeCalibrationReading(FTIC_IN2_READING, FTIC_IN2_OUT_OF_TOL);
     } else if (singleReadingPending) {
         takeSingleReading();
+    } else if (histogramPanel != 0) {
+        takeHistogramSample();
     } else if (continuousMode) {
         fetchContinuousReading();
     }
@@ -96,4 +98,8 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
 void registerMeasureCallbacks(void)
 {
     RegisterCtrlCallback("TimerFunction", TimerFunction);
+    RegisterCtrlCallback("histogramEvent", histogramEvent);
+    RegisterCtrlCallback("stripChartEvent", stripChartEvent);
+    RegisterCtrlCallback("configMathEvent", configMathEvent);
+    RegisterPanelCallback("mathInit", mathInit);
 }

@@ -3,12 +3,18 @@
 
 #include "userint.h"
 
+#include <QDynamicPropertyChangeEvent>
+#include <QFile>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
+#include <QPointer>
 #include <QRadialGradient>
 #include <QToolTip>
 #include <algorithm>
+#include <cmath>
 
 namespace uct::ui
 {
@@ -37,6 +43,29 @@ class WholeTextTip : public QObject
         return true;
     }
 };
+
+// A strip chart redraws at most this often (25 frames a second): points come
+// every timer tick, and a full redraw of a long trace costs more than a tick
+// should.
+constexpr int stripFrameMs = 40;
+// Enough decimals that QDoubleSpinBox's rounding keeps every double as it is.
+constexpr int unroundedDecimals = 323;
+
+// A path chosen in the layer's own file dialog (so tests answer it through
+// the seam); empty when nothing was chosen.
+QString chooseFile(const char *spec, const char *types, const char *title)
+{
+    char path[MAX_PATHNAME_LEN] = "";
+    const int chosen =
+        FileSelectPopup("", spec, types, title, VAL_SAVE_BUTTON, 0, 0, 1, 1, path, sizeof path);
+    return chosen == VAL_EXISTING_FILE_SELECTED || chosen == VAL_NEW_FILE_SELECTED ? QString::fromUtf8(path)
+                                                                                   : QString();
+}
+
+void reportWriteError()
+{
+    MessagePopup("File Write Error", "Error writing file");
+}
 } // namespace
 
 bool textIsCut(const QWidget *w, QString *text)
@@ -56,6 +85,70 @@ bool textIsCut(const QWidget *w, QString *text)
         return edit->fontMetrics().horizontalAdvance(*text) > edit->contentsRect().width() - lineEditChrome;
     }
     return false;
+}
+
+
+QString engineeringText(double value, int digits)
+{
+    if (!std::isfinite(value))
+        return QString::number(value);
+    digits = std::clamp(digits, 1, 17);
+    // The 'e' conversion rounds to digits significant digits; a carry is
+    // already in its exponent.
+    const QString converted = QString::number(value, 'e', digits - 1);
+    const qsizetype e = converted.indexOf(QLatin1Char('e'));
+    int exponent = converted.mid(e + 1).toInt();
+    QString mantissa = converted.left(e);
+    const bool negative = mantissa.startsWith(QLatin1Char('-'));
+    mantissa.remove(QLatin1Char('-')).remove(QLatin1Char('.'));
+    const int shift = ((exponent % 3) + 3) % 3;
+    exponent -= shift;
+    if (mantissa.size() < shift + 1)
+        mantissa += QString(shift + 1 - mantissa.size(), QLatin1Char('0'));
+    QString text = (negative ? QStringLiteral("-") : QString()) + mantissa.left(shift + 1);
+    if (mantissa.size() > shift + 1)
+        text += QLatin1Char('.') + mantissa.mid(shift + 1);
+    return text + (exponent < 0 ? QStringLiteral("E-") : QStringLiteral("E+")) +
+           QStringLiteral("%1").arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
+}
+
+QString NumberBox::textFromValue(double value) const
+{
+    return engineering_ ? engineeringText(value, digits_) : QDoubleSpinBox::textFromValue(value);
+}
+
+double NumberBox::valueFromText(const QString &text) const
+{
+    return engineering_ ? QLocale::c().toDouble(text.trimmed()) : QDoubleSpinBox::valueFromText(text);
+}
+
+QValidator::State NumberBox::validate(QString &text, int &pos) const
+{
+    if (!engineering_)
+        return QDoubleSpinBox::validate(text, pos);
+    bool ok = false;
+    QLocale::c().toDouble(text.trimmed(), &ok);
+    return ok ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+bool NumberBox::event(QEvent *event)
+{
+    if (event->type() == QEvent::DynamicPropertyChange) {
+        const QByteArray name = static_cast<QDynamicPropertyChangeEvent *>(event)->propertyName();
+        if (name == "format" || name == "digits") {
+            engineering_ = property("format").toString() == QLatin1String("engineering");
+            bool ok = false;
+            const int digits = property("digits").toInt(&ok);
+            digits_ = ok ? std::clamp(digits, 1, 17) : 10;
+            if (engineering_) {
+                const double shown = value();
+                setDecimals(unroundedDecimals);
+                setValue(shown);
+            }
+            update();
+        }
+    }
+    return QDoubleSpinBox::event(event);
 }
 
 Led::Led(QWidget *parent) : QLabel(parent) {}
@@ -118,8 +211,65 @@ PlotArea::PlotArea(bool strip, QWidget *parent) : QCustomPlot(parent), strip_(st
     }
     if (strip_) {
         trace_ = addGraph();
-        trace_->setPen(QPen(QColor(0x40, 0xff, 0x60), 1.5));
+        // A cosmetic one-pixel pen without antialiasing draws thousands of
+        // points several times faster and reads like an instrument trace.
+        trace_->setPen(QPen(QColor(0x40, 0xff, 0x60), 0));
+        trace_->setAntialiased(false);
+        drawLater_.setSingleShot(true);
+        connect(&drawLater_, &QTimer::timeout, this, [this] { redraw(false); });
     }
+    for (QCPAxis *axis : {xAxis, yAxis})
+        connect(axis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
+                [this, axis] { fitLabelDigits(axis); });
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        auto *menu = new QMenu(this);
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->addAction(QStringLiteral("Save Image…"), this, &PlotArea::saveImage);
+        if (strip_)
+            menu->addAction(QStringLiteral("Save Data…"), this, &PlotArea::saveData);
+        menu->popup(mapToGlobal(at));
+    });
+}
+
+void PlotArea::saveImage()
+{
+    const QPointer<PlotArea> self(this);
+    QString path = chooseFile("*.png", "*.pdf", "Save Image");
+    if (path.isEmpty() || !self)
+        return;
+    bool saved = false;
+    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0) {
+        saved = savePdf(path);
+    } else {
+        if (QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) != 0)
+            path += QLatin1String(".png");
+        saved = savePng(path);
+    }
+    if (!saved)
+        reportWriteError();
+}
+
+void PlotArea::saveData()
+{
+    const QPointer<PlotArea> self(this);
+    const QString path = chooseFile("*.csv", "", "Save Data");
+    if (path.isEmpty() || !self || !trace_)
+        return;
+    // The points inside the x range as shown, oldest first, each in the
+    // shortest text that reads back as the same double; a file chosen again
+    // is replaced, since it holds one snapshot of the chart.
+    QByteArray text;
+    const QCPRange shown = xAxis->range();
+    for (auto it = trace_->data()->findBegin(shown.lower, false); it != trace_->data()->constEnd(); ++it) {
+        if (it->key > shown.upper)
+            break;
+        text += QByteArray::number(it->value, 'g', QLocale::FloatingPointShortest) + '\n';
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
+        !file.flush())
+        reportWriteError();
 }
 
 int PlotArea::addPlot(const QVector<double> &x, const QVector<double> &y, bool bars, const QColor &colour)
@@ -185,6 +335,19 @@ void PlotArea::appendStrip(const QVector<double> &values)
         yAxis->setRange(yAxis->range().lower - 1, yAxis->range().upper + 1);
 }
 
+// A reading of 100 kHz with millihertz noise needs more than the default six
+// digits on its tick labels, or every label reads the same.
+void PlotArea::fitLabelDigits(QCPAxis *axis)
+{
+    const QCPRange range = axis->range();
+    const double magnitude = std::max(std::abs(range.lower), std::abs(range.upper));
+    int digits = 6;
+    if (range.size() > 0 && magnitude > 0)
+        digits = std::clamp(int(std::ceil(std::log10(magnitude / range.size()))) + 2, 6, 15);
+    if (axis->numberPrecision() != digits)
+        axis->setNumberPrecision(digits);
+}
+
 void PlotArea::setAxisScaling(QCPAxis *axis, int scaling, double min, double max)
 {
     bool &automatic = axis == xAxis ? autoX_ : autoY_;
@@ -207,6 +370,13 @@ void PlotArea::autoscale()
 
 void PlotArea::redraw(bool now)
 {
+    if (strip_ && !now && lastDraw_.isValid() && lastDraw_.elapsed() < stripFrameMs) {
+        if (!drawLater_.isActive())
+            drawLater_.start(int(stripFrameMs - lastDraw_.elapsed()));
+        return;
+    }
+    drawLater_.stop();
+    lastDraw_.start();
     replot(now ? QCustomPlot::rpImmediateRefresh : QCustomPlot::rpQueuedReplot);
 }
 
@@ -225,6 +395,8 @@ QWidget *FormLoader::createWidget(const QString &className, QWidget *parent, con
         w = new PlotArea(className == QLatin1String("StripChart"), parent);
     else if (className == QLatin1String("Timer"))
         w = new TimerControl(parent);
+    else if (className == QLatin1String("QDoubleSpinBox"))
+        w = new NumberBox(parent);
     else
         w = QUiLoader::createWidget(className, parent, name);
     if (!w)

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QColor>
+#include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTimer>
 #include <QUiLoader>
@@ -38,9 +40,34 @@ class Led : public QLabel
 // scrolled or wrapped past its height); the whole text goes into *text.
 bool textIsCut(const QWidget *w, QString *text);
 
+// Double numeric. With the dynamic property "format" set to "engineering"
+// it shows the value in engineering notation with "digits" significant
+// digits (default 10) and holds the full double, unrounded, whatever its
+// magnitude; otherwise it is a plain spin box.
+class NumberBox : public QDoubleSpinBox
+{
+  public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    QString textFromValue(double value) const override;
+    double valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &text, int &pos) const override;
+
+  protected:
+    bool event(QEvent *event) override;
+
+  private:
+    bool engineering_ = false;
+    int digits_ = 10;
+};
+
+// Engineering notation: exponent a multiple of three, digits significant
+// digits, decimal point whatever the locale ("100.0000123E+03").
+QString engineeringText(double value, int digits);
+
 // Graph and strip chart. A graph holds any number of plots, each with its
 // handle; a strip chart holds one trace whose history is bounded by the
-// dynamic property "points".
+// dynamic property "points". A right click offers "Save Image…" (PNG or
+// PDF) and, on a strip chart, "Save Data…" (the points shown, as CSV).
 class PlotArea : public QCustomPlot
 {
   public:
@@ -53,9 +80,15 @@ class PlotArea : public QCustomPlot
     void setAxisScaling(QCPAxis *axis, int scaling, double min, double max);
     void redraw(bool now);
 
+    void saveImage();
+    void saveData();
+
   private:
     void autoscale();
+    void fitLabelDigits(QCPAxis *axis);
     bool strip_;
+    QElapsedTimer lastDraw_;
+    QTimer drawLater_;
     bool autoX_ = true, autoY_ = true;
     int nextHandle_ = 1;
     std::map<int, QCPAbstractPlottable *> plots_;

@@ -318,31 +318,32 @@ TEST_F(MainPanelTest, RunButtonsSetFlagsMarksAndReading)
     EXPECT_EQ(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK), 1);
 }
 
-// The system, math and histogram panels name callbacks of later layers that
-// are not registered here: their load fails quietly, a second time too. The
-// strip chart opens once; version and about open a new copy per press.
+// The system panel names callbacks of a later layer that are not registered
+// here: its load fails quietly, a second time too. The math, histogram and
+// strip chart panels open once; version and about open a new copy per press.
 TEST_F(MainPanelTest, SecondaryPanels)
 {
     continuousMode = 1;
     int loaded = uitest::LoadedPanelCount();
-    for (auto [control, handle] : {std::pair{MAIN_SYSTEM, &configSysPanel}, std::pair{MAIN_MATH, &mathPanel},
-                                   std::pair{MAIN_HISTOGRAM, &histogramPanel}}) {
-        EXPECT_EQ(press(control), -1);
-        EXPECT_EQ(press(control), -1);
-        EXPECT_EQ(*handle, 0);
-    }
+    EXPECT_EQ(press(MAIN_SYSTEM), -1);
+    EXPECT_EQ(press(MAIN_SYSTEM), -1);
+    EXPECT_EQ(configSysPanel, 0);
     EXPECT_EQ(uitest::LoadedPanelCount(), loaded);
+    for (auto [control, handle] :
+         {std::pair{MAIN_HISTOGRAM, &histogramPanel}, std::pair{MAIN_MATH, &mathPanel},
+          std::pair{MAIN_STRIPCHART, &stripChartPanel}}) {
+        EXPECT_EQ(press(control), 0);
+        int first = *handle;
+        EXPECT_EQ(press(control), 0);
+        EXPECT_GT(first, 0);
+        EXPECT_EQ(*handle, first);
+    }
     EXPECT_EQ(reports(), "");
-    // The histogram stops continuous mode all the same.
+    // The histogram stops continuous mode.
     EXPECT_EQ(continuousMode, 0);
     EXPECT_EQ(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK), 1);
     EXPECT_EQ(histogramCount, 100);
-    EXPECT_EQ(calls(), "triggerContinuous(0)");
-    EXPECT_EQ(press(MAIN_STRIPCHART), 0);
-    int strip = stripChartPanel;
-    EXPECT_EQ(press(MAIN_STRIPCHART), 0);
-    EXPECT_GT(strip, 0);
-    EXPECT_EQ(stripChartPanel, strip);
+    EXPECT_EQ(calls().substr(0, 20), "triggerContinuous(0)");
     for (auto [control, handle] :
          {std::pair{MAIN_VERSION, &versionPanel}, std::pair{MAIN_ABOUT, &aboutPanel}}) {
         EXPECT_EQ(press(control), 0);
@@ -352,7 +353,7 @@ TEST_F(MainPanelTest, SecondaryPanels)
         EXPECT_NE(*handle, first);
         DiscardPanel(first);
     }
-    EXPECT_EQ(uitest::LoadedPanelCount(), loaded + 3);
+    EXPECT_EQ(uitest::LoadedPanelCount(), loaded + 5);
 }
 
 std::string versionText(int control)

@@ -1,0 +1,193 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The strip chart in continuous mode, its length and axes, and the right-click
+// menu of the graphs (real context menu, file dialog through the seam).
+#include "../panels/mainpaneltest.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <qcustomplot.h>
+#include <set>
+
+namespace
+{
+
+class StripChart : public MainPanelTest
+{
+  protected:
+    void SetUp() override
+    {
+        MainPanelTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+        ASSERT_EQ(press(MAIN_STRIPCHART), 0);
+        ASSERT_GT(stripChartPanel, 0);
+        accepted({kq3917e_triggerContinuous(instrSession, 1)});
+        continuousMode = 1;
+    }
+    static QCustomPlot *chart()
+    {
+        return qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
+    }
+    static void tick(int ticks = 1)
+    {
+        for (int i = 0; i < ticks; i++) {
+            uitest::TimerTick(mainPanel, MAIN_TIMER);
+        }
+    }
+    std::string path(const char *name) const { return QDir(dir.path()).filePath(name).toStdString(); }
+
+    QTemporaryDir dir;
+};
+
+// One point per tick; the y axis follows the readings closely enough that a
+// 100 kHz signal's noise is a line with readable, distinct tick labels.
+TEST_F(StripChart, FollowsTheReadings)
+{
+    tick(50);
+    QCPGraphDataContainer &points = *chart()->graph(0)->data();
+    ASSERT_EQ(points.size(), 50);
+    double low = points.constBegin()->value, high = low;
+    for (const QCPGraphData &p : points) {
+        low = std::min(low, p.value);
+        high = std::max(high, p.value);
+    }
+    ASSERT_LT(low, high) << "the simulated readings carry noise";
+    const QCPRange y = chart()->yAxis->range();
+    EXPECT_LE(y.lower, low);
+    EXPECT_GE(y.upper, high);
+    EXPECT_LT(y.size(), 4 * (high - low)) << "the axis should zoom onto the noise";
+    chart()->replot();
+    QVector<QString> labels = chart()->yAxis->tickVectorLabels();
+    ASSERT_GE(labels.size(), 2);
+    EXPECT_EQ(std::set<QString>(labels.begin(), labels.end()).size(), size_t(labels.size()));
+}
+
+// The history is the resource's length: at least 1000 points shown.
+TEST_F(StripChart, KeepsItsResourceLength)
+{
+    const int length = chart()->property("points").toInt();
+    EXPECT_GE(length, 1000);
+    std::vector<double> values(size_t(length) + 25);
+    for (size_t i = 0; i < values.size(); i++) {
+        values[i] = double(i);
+    }
+    PlotStripChart(stripChartPanel, STRIPCHART_CHART, values.data(), int(values.size()), 0, 0, VAL_DOUBLE);
+    QCPGraphDataContainer &points = *chart()->graph(0)->data();
+    EXPECT_EQ(points.size(), length);
+    EXPECT_EQ(points.constBegin()->value, 25.0);
+    EXPECT_EQ(chart()->xAxis->range().size(), length - 1);
+}
+
+// Closing hands the ticks back to the trigger level refresh.
+TEST_F(StripChart, ClosingLetsTheLevelsFollowAgain)
+{
+    drvtest::ClearCalls();
+    tick();
+    EXPECT_EQ(calls(), "fetch()");
+    EXPECT_EQ(uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_VAL_CHANGED), 0);
+    EXPECT_GT(stripChartPanel, 0);
+    EXPECT_EQ(uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_COMMIT), 0);
+    EXPECT_EQ(stripChartPanel, 0);
+    drvtest::ClearCalls();
+    tick();
+    EXPECT_EQ(calls(), "fetch() queryInputTriggering(1) queryInputTriggering(2)");
+}
+
+// ---- right-click menu
+
+// Opens the control's context menu with a real right click and chooses the
+// item with that text; false when the menu or item is missing.
+bool choose(QWidget *control, const QString &item)
+{
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), control->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(control, &click);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu) {
+        return false;
+    }
+    for (QAction *action : menu->actions()) {
+        if (action->text() == item) {
+            menu->close();
+            action->trigger();
+            return true;
+        }
+    }
+    menu->close();
+    return false;
+}
+
+QByteArray contents(const std::string &path, int bytes = -1)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "<missing>";
+    }
+    return bytes < 0 ? file.readAll() : file.read(bytes);
+}
+
+struct MenuCase {
+    bool strip;
+    const char *item;
+    const char *file;  // chosen in the dialog
+    const char *saved; // the file that appears
+    QByteArray start;  // its first bytes
+    const char *popup; // "title|text" or ""
+};
+
+class GraphMenu : public StripChart, public ::testing::WithParamInterface<MenuCase>
+{
+};
+
+TEST_P(GraphMenu, SavesThroughTheFileDialog)
+{
+    const MenuCase &c = GetParam();
+    const double values[] = {1.5, -2.25, 1e-15};
+    PlotStripChart(stripChartPanel, STRIPCHART_CHART, values, 3, 0, 0, VAL_DOUBLE);
+    int panel = stripChartPanel, control = STRIPCHART_CHART;
+    if (!c.strip) {
+        ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
+        panel = histogramPanel;
+        control = HISTO_GRAPH;
+    }
+    const std::string chosen = c.file[0] == '/' ? c.file : path(c.file);
+    uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, chosen);
+    ASSERT_TRUE(choose(uitest::ControlWidget(panel, control), QString::fromUtf8(c.item)));
+    if (*c.saved) {
+        EXPECT_EQ(contents(path(c.saved), int(c.start.size())), c.start);
+    }
+    std::string popups;
+    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        popups += popup.title + "|" + popup.text;
+    }
+    EXPECT_EQ(popups, c.popup);
+    ASSERT_EQ(uitest::FileDialogs().size(), 1u);
+    EXPECT_EQ(uitest::FileDialogs()[0].buttonLabel, VAL_SAVE_BUTTON);
+}
+
+const QByteArray png("\x89PNG", 4);
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, GraphMenu,
+    ::testing::Values(MenuCase{true, "Save Image…", "chart.png", "chart.png", png, ""},
+                      MenuCase{true, "Save Image…", "chart", "chart.png", png, ""},
+                      MenuCase{false, "Save Image…", "graph.pdf", "graph.pdf", "%PDF", ""},
+                      MenuCase{true, "Save Data…", "points.csv", "points.csv", "1.5\n-2.25\n1e-15\n", ""},
+                      MenuCase{true, "Save Data…", "/dev/full", "", "",
+                               "File Write Error|Error writing file"},
+                      MenuCase{false, "Save Image…", "/nonexistent/graph.png", "", "",
+                               "File Write Error|Error writing file"}));
+
+TEST_F(StripChart, OnlyTheStripChartSavesData)
+{
+    ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
+    EXPECT_FALSE(choose(uitest::ControlWidget(histogramPanel, HISTO_GRAPH), "Save Data…"));
+    uitest::ScriptFileDialog(VAL_NO_FILE_SELECTED, "");
+    ASSERT_TRUE(choose(chart(), "Save Data…"));
+    EXPECT_TRUE(uitest::Popups().empty());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+}
+
+} // namespace
