@@ -175,6 +175,10 @@ QWidget *FormLoader::createWidget(const QString &className, QWidget *parent, con
         w = new PlotArea(className == QLatin1String("StripChart"), parent);
     else if (className == QLatin1String("Timer"))
         w = new TimerControl(parent);
+    else if (className == QLatin1String("QSpinBox"))
+        w = new NumberBox<QSpinBox>(parent);
+    else if (className == QLatin1String("QDoubleSpinBox"))
+        w = new NumberBox<QDoubleSpinBox>(parent);
     else
         w = QUiLoader::createWidget(className, parent, name);
     if (!w)

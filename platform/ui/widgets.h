@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QColor>
+#include <QDoubleSpinBox>
 #include <QLabel>
+#include <QSpinBox>
 #include <QTimer>
 #include <QUiLoader>
 #include <map>
@@ -54,6 +56,30 @@ class PlotArea : public QCustomPlot
     std::map<int, QCPAbstractPlottable *> plots_;
     QCPGraph *trace_ = nullptr;
     double nextX_ = 0;
+};
+
+// Spin boxes read a typed number whole. Qt drops group separators, so under
+// the C locale "1,5" would read 15: here a ',' leaves the entry unreadable,
+// and Enter keeps the control's value.
+template <typename Box> class NumberBox : public Box
+{
+  public:
+    using Box::Box;
+    QValidator::State validate(QString &input, int &pos) const override
+    {
+        const QString separator = this->locale().groupSeparator();
+        if (!input.contains(separator))
+            return Box::validate(input, pos);
+        QString rest = QString(input).remove(separator);
+        int restPos = 0;
+        return Box::validate(rest, restPos) == QValidator::Invalid ? QValidator::Invalid
+                                                                   : QValidator::Intermediate;
+    }
+    void fixup(QString &input) const override
+    {
+        if (!input.contains(this->locale().groupSeparator()))
+            Box::fixup(input);
+    }
 };
 
 // The invisible timer control; the layer delivers its ticks.
