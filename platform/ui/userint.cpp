@@ -521,20 +521,14 @@ PopupScope::PopupScope()
     QWidget *active = QApplication::activeWindow();
     owner_ = active ? active : r.returningFromPopup.data();
     ++r.popupDepth;
-    // The release would go to the popup: end the press now, and once more
-    // when the handler that opened the popup has returned, as a spin box
-    // arms its auto-repeat only after its step.
-    if (QWidget *w = std::exchange(r.pressed, nullptr)) {
-        auto release = [w, button = std::exchange(r.pressedButton, Qt::NoButton)] {
-            const QPointF outside(-1, -1);
-            return new QMouseEvent(QEvent::MouseButtonRelease, outside, w->mapToGlobal(outside), button,
-                                   Qt::NoButton, Qt::NoModifier);
-        };
-        const QPointer<QWidget> target = w;
-        std::unique_ptr<QMouseEvent> now(release());
-        QCoreApplication::sendEvent(w, now.get());
-        if (target)
-            QCoreApplication::postEvent(target, release());
+    // The release would go to the popup and the press would go on (a spin
+    // arrow stepping behind it): end the press here, outside the widget so
+    // that no button takes it for a click.
+    if (const QPointer<QWidget> w = std::exchange(r.pressed, nullptr)) {
+        const QPointF outside(-1, -1);
+        QMouseEvent release(QEvent::MouseButtonRelease, outside, w->mapToGlobal(outside),
+                            std::exchange(r.pressedButton, Qt::NoButton), Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &release);
     }
 }
 
