@@ -58,6 +58,8 @@ void Led::paintEvent(QPaintEvent *)
 
 PlotArea::PlotArea(bool strip, QWidget *parent) : QCustomPlot(parent), strip_(strip)
 {
+    // The plot formats its scales with its own locale, not the panel's.
+    QCustomPlot::setLocale(QLocale::c());
     setBackground(QColor(0x10, 0x18, 0x10));
     for (QCPAxis *axis : {xAxis, yAxis}) {
         axis->setBasePen(QPen(Qt::lightGray));

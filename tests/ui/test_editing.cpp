@@ -10,6 +10,7 @@
 #include <QLocale>
 #include <QTest>
 #include <QTimer>
+#include <qcustomplot.h>
 
 namespace
 {
@@ -56,6 +57,13 @@ TEST_F(Editing, NumbersUseTheDecimalPointWhateverTheLocale)
         EXPECT_EQ(field(dbl)->text().toStdString(), c.shown) << c.typed;
         EXPECT_DOUBLE_EQ(value, c.value) << c.typed;
     }
+    // A graph's scale too.
+    const double x[] = {0, 1.5}, y[] = {0, 1};
+    ASSERT_GT(PlotXY(german, FX_GRAPH, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE, 0, 0, 1, 0), 0);
+    auto *graph = static_cast<QCustomPlot *>(uitest::ControlWidget(german, FX_GRAPH));
+    graph->replot();
+    EXPECT_TRUE(graph->xAxis->tickVectorLabels().contains("0.5"))
+        << graph->xAxis->tickVectorLabels().join(' ').toStdString();
     // Text put in whole (pasted) that is not one number leaves the value alone.
     for (const char *pasted : {"2.5 V", "1.2.3", "0,5"}) {
         SetCtrlVal(german, FX_DBL, 1.6);
