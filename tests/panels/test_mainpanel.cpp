@@ -4,7 +4,9 @@
 // cannot load yet, the version panel, and real clicks.
 #include "mainpaneltest.h"
 
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -397,6 +399,29 @@ TEST_F(MainPanelTest, MouseClicksReachTheHandlers)
     const std::string expected = "confInputConditioning(1,0,0,0,0) triggerContinuous(1) triggerContinuous(0) "
                                  "confMeasurement(5) triggerContinuous(1) queryMeasurement()";
     EXPECT_EQ(calls().substr(0, expected.size()), expected);
+}
+
+// Continuous mode writes the trigger levels on every tick: a level being
+// typed stays under the user's hands, and Enter sends it (real keys, a real
+// tick of the panel's timer).
+TEST_F(MainPanelTest, ALevelBeingTypedSurvivesContinuousTicksAndEnterSendsIt)
+{
+    kq3917e_triggerContinuous(instrSession, 1);
+    continuousMode = 1;
+    QWidget *level = uitest::ControlWidget(mainPanel, MAIN_TRIG_LEVEL_1);
+    QTest::keyClick(level, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(level, "2.5");
+    drvtest::ClearCalls();
+    QTimer *timer = uitest::ControlWidget(mainPanel, MAIN_TIMER)->findChild<QTimer *>();
+    timer->start(0);
+    ProcessSystemEvents();
+    timer->stop();
+    ASSERT_NE(calls().find("queryInputTriggering(1)"), std::string::npos) << calls();
+    EXPECT_EQ(level->findChild<QLineEdit *>()->text().toStdString(), "2.5 V");
+    drvtest::ClearCalls();
+    QTest::keyClick(level, Qt::Key_Return);
+    EXPECT_EQ(calls(), "confInputTriggering(1,0,2.5,0)");
+    EXPECT_EQ(settings.in1Level, 2.5);
 }
 
 } // namespace
