@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel's handlers: step buttons, value controls, attenuation,
 // function change, run control, refused calls, the secondary panels that
-// cannot load yet, the version panel, and real clicks.
+// cannot load yet, the version panel, real clicks, typing while continuous
+// mode ticks, and a real error popup while it is due.
 #include "mainpaneltest.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -422,6 +425,30 @@ TEST_F(MainPanelTest, ALevelBeingTypedSurvivesContinuousTicksAndEnterSendsIt)
     QTest::keyClick(level, Qt::Key_Return);
     EXPECT_EQ(calls(), "confInputTriggering(1,0,2.5,0)");
     EXPECT_EQ(settings.in1Level, 2.5);
+}
+
+// A refused coupling change reported in a real popup while continuous mode
+// is due to tick every millisecond: no tick runs behind the popup, so the
+// record and the LED agree on the requested coupling and nothing is fetched.
+TEST_F(MainPanelTest, NoTickRunsBehindARealErrorPopup)
+{
+    uitest::Deactivate(); // real popups
+    kq3917e_triggerContinuous(instrSession, 1);
+    continuousMode = 1;
+    settings.commonInput = 0;
+    drvtest::Refuse("kq3917e_confInputTriggering", refusedStatus);
+    drvtest::ClearCalls();
+    QTimer *timer = uitest::ControlWidget(mainPanel, MAIN_TIMER)->findChild<QTimer *>();
+    timer->start(1);
+    QTimer::singleShot(40, [] {
+        if (auto *popup = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            popup->reject();
+    });
+    QTest::mouseClick(uitest::ControlWidget(mainPanel, MAIN_CHANNEL_COUPLING), Qt::LeftButton);
+    timer->stop();
+    EXPECT_EQ(calls(), "confInputTriggering(1,0,0,1)");
+    EXPECT_EQ(settings.commonInput, 1);
+    EXPECT_EQ(val<int>(MAIN_CHANNEL_COUPLING_LED), 0);
 }
 
 } // namespace
