@@ -358,8 +358,8 @@ QWidget *createWindow(const uir::Panel &def, QWidget *parent)
     if (parent)
         window->setParent(parent, window->windowFlags());
     window->setWindowTitle(def.title);
-    // Numbers read and shown with the decimal point whatever the system
-    // locale, as on the module itself (spin boxes, graph scales).
+    // Spin boxes read and show numbers with the decimal point whatever the
+    // system locale, as the module does (graphs set theirs in PlotArea).
     window->setLocale(QLocale::c());
     QSize size = def.size.isValid() ? def.size : window->sizeHint();
     if (size.isEmpty())
