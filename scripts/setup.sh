@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package that building, running and testing need.
-# Does nothing when all of them are present. Run as root (or with sudo).
+# Does nothing when all of them are present. Also generates the German locale
+# (de_DE.UTF-8) that one test run uses. Run as root (or with sudo).
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,24 @@ packages=(
   g++-mingw-w64-i686-win32
   # a window's close box without a window manager (ctypes over libX11)
   python3
+  # a German locale, to run the tests under a decimal comma
+  locales
 )
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then
+  sudo_cmd=(sudo)
+fi
+
+# Generates the German locale when it is missing (needs the locales package).
+ensure_german_locale() {
+  if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+    return
+  fi
+  "${sudo_cmd[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen
+}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -26,15 +44,10 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-
-echo "Installing: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo_cmd=(sudo)
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -q
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+ensure_german_locale

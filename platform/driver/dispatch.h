@@ -7,7 +7,7 @@
 #include "kq3917e_testseam.h"
 #include "uctsim.h"
 
-#include <cstdio>
+#include <charconv>
 #include <map>
 #include <optional>
 #include <string>
@@ -127,9 +127,9 @@ inline void appendArg(std::string &out, const char *text)
 }
 inline void appendArg(std::string &out, double value)
 {
+    // As "%g", but with the decimal point whatever the C locale.
     char buf[32];
-    std::snprintf(buf, sizeof buf, "%g", value);
-    out += buf;
+    out.append(buf, std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 6).ptr);
 }
 template <typename T> void appendArg(std::string &out, T value)
 {

@@ -5,6 +5,7 @@
 #include "widgets.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
@@ -40,6 +41,24 @@ bool inRange(QWidget *w, double v)
     return true;
 }
 
+// Sets a numeric's value; while the user is typing into it, their text stays
+// in the field (still to be read when they commit) and the value shows when
+// the entry ends without a commit.
+template <typename Set> void keepingUserText(QAbstractSpinBox *box, Set set)
+{
+    auto *edit = box->findChild<QLineEdit *>();
+    if (!edit || !box->property(userEditProperty).toBool()) {
+        set();
+        return;
+    }
+    const QString typed = edit->text();
+    const int cursor = edit->cursorPosition();
+    set();
+    // Unblocked: the box must learn that its field again holds an entry.
+    edit->setText(typed);
+    edit->setCursorPosition(cursor);
+}
+
 int setNumber(ControlRec &c, double v)
 {
     QWidget *w = c.widget;
@@ -59,9 +78,9 @@ int setNumber(ControlRec &c, double v)
         // Clamped, the control would show another value than the caller holds.
         return UIE_INVALID_VALUE;
     } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
-        spin->setValue(int(std::lround(v)));
+        keepingUserText(spin, [&] { spin->setValue(int(std::lround(v))); });
     } else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w)) {
-        dspin->setValue(v);
+        keepingUserText(dspin, [&] { dspin->setValue(v); });
     } else if (auto *bar = qobject_cast<QProgressBar *>(w)) {
         bar->setValue(int(std::lround(v)));
     } else {
@@ -270,6 +289,14 @@ std::optional<QVector<double>> readArray(const void *array, int first, int count
 
 } // namespace
 
+void uct::ui::showText(QLineEdit *edit, const QString &text)
+{
+    const QSignalBlocker block(edit);
+    edit->setText(text);
+    // A text longer than the field shows its beginning, as a reader expects.
+    edit->setCursorPosition(0);
+}
+
 int SetCtrlVal(int panel, int control, int value)
 {
     return setNumeric(panel, control, value);
@@ -295,9 +322,10 @@ int SetCtrlVal(int panel, int control, const char *value)
         return error;
     const QSignalBlocker block(c->widget);
     if (auto *edit = qobject_cast<QLineEdit *>(c->widget)) {
-        edit->setText(fromUser(value));
-        // A text longer than the field shows its beginning, as a reader expects.
-        edit->setCursorPosition(0);
+        if (edit->property(userEditProperty).toBool())
+            edit->setProperty(pendingTextProperty, fromUser(value));
+        else
+            showText(edit, fromUser(value));
     } else if (auto *label = qobject_cast<QLabel *>(c->widget);
                label && c->def->kind == Kind::TextIndicator) {
         label->setText(fromUser(value));

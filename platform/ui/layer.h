@@ -7,6 +7,7 @@
 #include "userint.h"
 #include "userint_testseam.h"
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -41,6 +42,18 @@ struct PanelRec {
     std::vector<MenuItemRec> menuItems;
 };
 
+// Set on a numeric or text control while the user holds an edit in it that
+// is not committed yet. The program's writes meanwhile keep the text under
+// the user's hands: a numeric takes the value at once, a text field keeps
+// the program's text in pendingTextProperty until the edit ends without a
+// commit.
+inline constexpr char userEditProperty[] = "uctUserEdit";
+inline constexpr char pendingTextProperty[] = "uctPendingText";
+
+// Writes a text field with its signals blocked; the text shows from its
+// beginning.
+void showText(QLineEdit *edit, const QString &text);
+
 bool initialized();
 PanelRec *findPanel(int handle);
 // The control or nullptr with *error set to UIE_INVALID_PANEL / UIE_INVALID_CONTROL.
@@ -54,10 +67,22 @@ int raisePanelEvent(int panel, int event);
 int raiseMenuEvent(int panel, int menuItem);
 int raiseTimerTick(int panel, int control);
 
-// Popups call these around a modal dialog: the activation that returns the
-// focus to the panel afterwards is not the panel getting the focus.
-QWidget *popupOwner();
-void returnedFromPopup(QWidget *owner);
+// Held by every popup while it is up. No timer ticks meanwhile (they are
+// dropped, not queued); the press, drag or auto-repeat in progress ends, so
+// one user action never keeps acting behind the popup; and the activation
+// that returns the focus to the panel afterwards is not the panel getting
+// the focus.
+class PopupScope
+{
+  public:
+    PopupScope();
+    ~PopupScope();
+    PopupScope(const PopupScope &) = delete;
+    PopupScope &operator=(const PopupScope &) = delete;
+
+  private:
+    QPointer<QWidget> owner_;
+};
 
 // Copies text into a caller's buffer of size bytes, always terminated, cut
 // on a character boundary. UIE_BUFFER_TOO_SMALL when cut.

@@ -47,14 +47,11 @@ int scripted(uitest::PopupRecord record, int fallback)
     return record.answer;
 }
 
-// Runs a modal dialog; the panel that had the focus gets it back without a
-// got-focus event.
+// Runs a modal dialog under the popup rules (see PopupScope).
 int runModal(QDialog &dialog)
 {
-    QWidget *owner = popupOwner();
-    const int result = dialog.exec();
-    returnedFromPopup(owner);
-    return result;
+    const PopupScope scope;
+    return dialog.exec();
 }
 
 // Enter and Esc choose the buttons the caller names; the close box counts

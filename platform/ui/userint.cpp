@@ -17,9 +17,11 @@
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSpinBox>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -54,12 +56,16 @@ struct Runtime {
     int nextPanel = 1;
     int nextMenuBar = 1;
     int dispatchDepth = 0;
+    int popupDepth = 0;
     bool drawOnly = false;
     bool timersSuspended = false;
     bool waitCursor = false;
     std::vector<QEventLoop *> loops;
     std::optional<int> pendingQuit;
     QPointer<QWidget> returningFromPopup;
+    // The widget that took the mouse press still held, and its button.
+    QPointer<QWidget> pressed;
+    Qt::MouseButton pressedButton = Qt::NoButton;
 };
 
 Runtime &rt()
@@ -141,6 +147,29 @@ std::shared_ptr<const uir::Model> modelOf(const QString &path, int *error, QStri
     cached = {info.lastModified(), info.size(), std::make_shared<const uir::Model>(std::move(*model))};
     return cached.model;
 }
+
+// Follows the mouse press that is still held, for PopupScope. A press that a
+// widget ignores goes on to its parent: the last to see it took it.
+class PressTracker : public QObject
+{
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+            watched->isWidgetType()) {
+            rt().pressed = static_cast<QWidget *>(watched);
+            rt().pressedButton = static_cast<QMouseEvent *>(event)->button();
+        } else if (type == QEvent::MouseButtonRelease &&
+                   static_cast<QMouseEvent *>(event)->buttons() == Qt::NoButton) {
+            rt().pressed = nullptr;
+        }
+        return false;
+    }
+};
 
 bool callbacksBound(const uir::Panel &def)
 {
@@ -225,6 +254,13 @@ class PanelInput : public QObject
     QWidget *window_;
 };
 
+// The user's first keystroke into a field starts an edit of its control.
+void followUserEdit(QWidget *control, QLineEdit *edit)
+{
+    QObject::connect(edit, &QLineEdit::textEdited, control,
+                     [control] { control->setProperty(userEditProperty, true); });
+}
+
 void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
 {
     QWidget *w = rec.widget;
@@ -247,14 +283,23 @@ void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
         QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, w,
                          raise(EVENT_VAL_CHANGED, EVENT_COMMIT));
         break;
-    case uir::Kind::Numeric:
-        static_cast<QAbstractSpinBox *>(w)->setKeyboardTracking(false);
+    case uir::Kind::Numeric: {
+        auto *box = static_cast<QAbstractSpinBox *>(w);
+        box->setKeyboardTracking(false);
+        followUserEdit(w, box->findChild<QLineEdit *>());
+        // A typed entry ends with Enter or leaving the field, committed or not.
+        QObject::connect(box, &QAbstractSpinBox::editingFinished, w,
+                         [w] { w->setProperty(userEditProperty, false); });
+        auto commit = [w, events = raise(EVENT_VAL_CHANGED, EVENT_COMMIT)] {
+            w->setProperty(userEditProperty, false);
+            events();
+        };
         if (auto *spin = qobject_cast<QSpinBox *>(w))
-            QObject::connect(spin, &QSpinBox::valueChanged, w, raise(EVENT_VAL_CHANGED, EVENT_COMMIT));
+            QObject::connect(spin, &QSpinBox::valueChanged, w, commit);
         else
-            QObject::connect(static_cast<QDoubleSpinBox *>(w), &QDoubleSpinBox::valueChanged, w,
-                             raise(EVENT_VAL_CHANGED, EVENT_COMMIT));
+            QObject::connect(static_cast<QDoubleSpinBox *>(w), &QDoubleSpinBox::valueChanged, w, commit);
         break;
+    }
     case uir::Kind::Ring: {
         auto *ring = static_cast<QComboBox *>(w);
         QObject::connect(ring, &QComboBox::activated, w, raise(EVENT_COMMIT));
@@ -268,8 +313,21 @@ void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
     }
     case uir::Kind::Text: {
         auto *edit = static_cast<QLineEdit *>(w);
+        followUserEdit(w, edit);
         QObject::connect(edit, &QLineEdit::textEdited, w, raise(EVENT_VAL_CHANGED));
-        QObject::connect(edit, &QLineEdit::returnPressed, w, raise(EVENT_COMMIT));
+        QObject::connect(edit, &QLineEdit::returnPressed, w, [w, events = raise(EVENT_COMMIT)] {
+            w->setProperty(userEditProperty, false);
+            w->setProperty(pendingTextProperty, {});
+            events();
+        });
+        // Left without Enter: the text the program wrote meanwhile shows now.
+        QObject::connect(edit, &QLineEdit::editingFinished, w, [edit] {
+            const QVariant pending = edit->property(pendingTextProperty);
+            edit->setProperty(userEditProperty, false);
+            edit->setProperty(pendingTextProperty, {});
+            if (pending.isValid())
+                showText(edit, pending.toString());
+        });
         break;
     }
     case uir::Kind::NumericIndicator:
@@ -319,6 +377,9 @@ QWidget *createWindow(const uir::Panel &def, QWidget *parent)
     if (parent)
         window->setParent(parent, window->windowFlags());
     window->setWindowTitle(def.title);
+    // Spin boxes read and show numbers with the decimal point whatever the
+    // system locale, as the module does (graphs set theirs in PlotArea).
+    window->setLocale(QLocale::c());
     QSize size = def.size.isValid() ? def.size : window->sizeHint();
     if (size.isEmpty())
         size = window->childrenRect().size() + QSize(12, 12);
@@ -464,27 +525,37 @@ int raiseTimerTick(int panel, int control)
         return error;
     if (rec->def->kind != uir::Kind::Timer)
         return UIE_INVALID_CONTROL;
-    const QPointer<QWidget> timer = rec->widget;
-    // A dimmed timer does not tick, and a tick never runs inside another tick
-    // of the same timer (a callback that processes events).
-    if (rt().timersSuspended || !timer->isEnabled() || timer->property("uctTicking").toBool())
+    // A dimmed timer does not tick, and no tick runs while any callback (a
+    // tick included) or popup is still running: it would see the program's
+    // state half-way through a change.
+    const Runtime &r = rt();
+    if (r.timersSuspended || r.dispatchDepth > 0 || r.popupDepth > 0 || !rec->widget->isEnabled())
         return UIE_NO_ERROR;
-    timer->setProperty("uctTicking", true);
-    const int result = raiseControlEvent(panel, control, EVENT_TIMER_TICK);
-    if (timer)
-        timer->setProperty("uctTicking", false);
-    return result;
+    return raiseControlEvent(panel, control, EVENT_TIMER_TICK);
 }
 
-QWidget *popupOwner()
+PopupScope::PopupScope()
 {
+    Runtime &r = rt();
     QWidget *active = QApplication::activeWindow();
-    return active ? active : rt().returningFromPopup.data();
+    owner_ = active ? active : r.returningFromPopup.data();
+    ++r.popupDepth;
+    // The release would go to the popup and the press would go on (a spin
+    // arrow stepping behind it): end the press here, outside the widget so
+    // that no button takes it for a click.
+    if (const QPointer<QWidget> w = std::exchange(r.pressed, nullptr)) {
+        const QPointF outside(-1, -1);
+        QMouseEvent release(QEvent::MouseButtonRelease, outside, w->mapToGlobal(outside),
+                            std::exchange(r.pressedButton, Qt::NoButton), Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(w, &release);
+    }
 }
 
-void returnedFromPopup(QWidget *owner)
+PopupScope::~PopupScope()
 {
-    rt().returningFromPopup = owner;
+    Runtime &r = rt();
+    --r.popupDepth;
+    r.returningFromPopup = owner_;
 }
 
 int copyText(const QString &text, char *buffer, int size)
@@ -584,6 +655,10 @@ int InitUIRuntime(int argc, char *argv[])
         return 0;
     }
     r.app->setQuitOnLastWindowClosed(false);
+    r.app->installEventFilter(new PressTracker(r.app));
+    // QApplication set the C library's locale from the environment: the
+    // program's own number texts (snprintf, strtod) keep the decimal point.
+    std::setlocale(LC_NUMERIC, "C");
     return 1;
 }
 

@@ -125,7 +125,7 @@ double NumberBox::valueFromText(const QString &text) const
 QValidator::State NumberBox::validate(QString &text, int &pos) const
 {
     if (!engineering_)
-        return QDoubleSpinBox::validate(text, pos);
+        return DecimalPointBox<QDoubleSpinBox>::validate(text, pos);
     bool ok = false;
     QLocale::c().toDouble(text.trimmed(), &ok);
     return ok ? QValidator::Acceptable : QValidator::Intermediate;
@@ -201,6 +201,8 @@ void Led::paintEvent(QPaintEvent *)
 
 PlotArea::PlotArea(bool strip, QWidget *parent) : QCustomPlot(parent), strip_(strip)
 {
+    // The plot formats its scales with its own locale, not the panel's.
+    QCustomPlot::setLocale(QLocale::c());
     setBackground(QColor(0x10, 0x18, 0x10));
     for (QCPAxis *axis : {xAxis, yAxis}) {
         axis->setBasePen(QPen(Qt::lightGray));
@@ -395,6 +397,8 @@ QWidget *FormLoader::createWidget(const QString &className, QWidget *parent, con
         w = new PlotArea(className == QLatin1String("StripChart"), parent);
     else if (className == QLatin1String("Timer"))
         w = new TimerControl(parent);
+    else if (className == QLatin1String("QSpinBox"))
+        w = new DecimalPointBox<QSpinBox>(parent);
     else if (className == QLatin1String("QDoubleSpinBox"))
         w = new NumberBox(parent);
     else

@@ -7,6 +7,7 @@
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QSpinBox>
 #include <QTimer>
 #include <QUiLoader>
 #include <map>
@@ -40,14 +41,38 @@ class Led : public QLabel
 // scrolled or wrapped past its height); the whole text goes into *text.
 bool textIsCut(const QWidget *w, QString *text);
 
+// Spin boxes read a typed number whole. Qt drops group separators, so under
+// the C locale "1,5" would read 15: here a ',' leaves the entry unreadable,
+// and Enter keeps the control's value.
+template <typename Box> class DecimalPointBox : public Box
+{
+  public:
+    using Box::Box;
+    QValidator::State validate(QString &input, int &pos) const override
+    {
+        const QString separator = this->locale().groupSeparator();
+        if (!input.contains(separator))
+            return Box::validate(input, pos);
+        QString rest = QString(input).remove(separator);
+        int restPos = 0;
+        return Box::validate(rest, restPos) == QValidator::Invalid ? QValidator::Invalid
+                                                                   : QValidator::Intermediate;
+    }
+    void fixup(QString &input) const override
+    {
+        if (!input.contains(this->locale().groupSeparator()))
+            Box::fixup(input);
+    }
+};
+
 // Double numeric. With the dynamic property "format" set to "engineering"
 // it shows the value in engineering notation with "digits" significant
 // digits (default 10) and holds the full double, unrounded, whatever its
-// magnitude; otherwise it is a plain spin box.
-class NumberBox : public QDoubleSpinBox
+// magnitude; otherwise it is a plain spin box that reads the decimal point.
+class NumberBox : public DecimalPointBox<QDoubleSpinBox>
 {
   public:
-    using QDoubleSpinBox::QDoubleSpinBox;
+    explicit NumberBox(QWidget *parent = nullptr) : DecimalPointBox<QDoubleSpinBox>(parent) {}
     QString textFromValue(double value) const override;
     double valueFromText(const QString &text) const override;
     QValidator::State validate(QString &text, int &pos) const override;
@@ -95,6 +120,7 @@ class PlotArea : public QCustomPlot
     QCPGraph *trace_ = nullptr;
     double nextX_ = 0;
 };
+
 
 // The invisible timer control; the layer delivers its ticks.
 class TimerControl : public QWidget

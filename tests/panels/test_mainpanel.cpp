@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel's handlers: step buttons, value controls, attenuation,
 // function change, run control, refused calls, the secondary panels that
-// cannot load yet, the version panel, and real clicks.
+// cannot load yet, the version panel, real clicks, typing while continuous
+// mode ticks, and a real error popup while it is due.
 #include "mainpaneltest.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -406,6 +411,53 @@ TEST_F(MainPanelTest, MouseClicksReachTheHandlers)
     const std::string expected = "confInputConditioning(1,0,0,0,0) triggerContinuous(1) triggerContinuous(0) "
                                  "confMeasurement(5) triggerContinuous(1) queryMeasurement()";
     EXPECT_EQ(calls().substr(0, expected.size()), expected);
+}
+
+// Continuous mode writes the trigger levels on every tick: a level being
+// typed stays under the user's hands, and Enter sends it (real keys, a real
+// tick of the panel's timer).
+TEST_F(MainPanelTest, ALevelBeingTypedSurvivesContinuousTicksAndEnterSendsIt)
+{
+    kq3917e_triggerContinuous(instrSession, 1);
+    continuousMode = 1;
+    QWidget *level = uitest::ControlWidget(mainPanel, MAIN_TRIG_LEVEL_1);
+    QTest::keyClick(level, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(level, "2.5");
+    drvtest::ClearCalls();
+    QTimer *timer = uitest::ControlWidget(mainPanel, MAIN_TIMER)->findChild<QTimer *>();
+    timer->start(0);
+    ProcessSystemEvents();
+    timer->stop();
+    ASSERT_NE(calls().find("queryInputTriggering(1)"), std::string::npos) << calls();
+    EXPECT_EQ(level->findChild<QLineEdit *>()->text().toStdString(), "2.5 V");
+    drvtest::ClearCalls();
+    QTest::keyClick(level, Qt::Key_Return);
+    EXPECT_EQ(calls(), "confInputTriggering(1,0,2.5,0)");
+    EXPECT_EQ(settings.in1Level, 2.5);
+}
+
+// A refused coupling change reported in a real popup while continuous mode
+// is due to tick every millisecond: no tick runs behind the popup, so the
+// record and the LED agree on the requested coupling and nothing is fetched.
+TEST_F(MainPanelTest, NoTickRunsBehindARealErrorPopup)
+{
+    uitest::Deactivate(); // real popups
+    kq3917e_triggerContinuous(instrSession, 1);
+    continuousMode = 1;
+    settings.commonInput = 0;
+    drvtest::Refuse("kq3917e_confInputTriggering", refusedStatus);
+    drvtest::ClearCalls();
+    QTimer *timer = uitest::ControlWidget(mainPanel, MAIN_TIMER)->findChild<QTimer *>();
+    timer->start(1);
+    QTimer::singleShot(40, [] {
+        if (auto *popup = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            popup->reject();
+    });
+    QTest::mouseClick(uitest::ControlWidget(mainPanel, MAIN_CHANNEL_COUPLING), Qt::LeftButton);
+    timer->stop();
+    EXPECT_EQ(calls(), "confInputTriggering(1,0,0,1)");
+    EXPECT_EQ(settings.commonInput, 1);
+    EXPECT_EQ(val<int>(MAIN_CHANNEL_COUPLING_LED), 0);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Popups, file dialogs and launching through the seam; real modal popups for
-// the keys and for the focus returning to a panel.
+// the keys, the focus returning to a panel, timers and a press in progress.
 #include "uitest_support.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QProxyStyle>
 #include <QTest>
 #include <QTimer>
 
@@ -118,6 +120,116 @@ TEST_F(KindsPanel, ReturningFromAPopupIsNotGettingTheFocus)
     DisplayPanel(panel);
     ProcessSystemEvents();
     EXPECT_EQ(raised, (std::vector<Raised>{{panel, 0, EVENT_GOT_FOCUS}}));
+}
+
+// Closes whatever real popup is up once the given time has passed.
+void closePopupAfter(int ms)
+{
+    QTimer::singleShot(ms, [] {
+        if (auto *popup = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            popup->reject();
+    });
+}
+
+// A real timer is due every millisecond while each kind of real popup is up,
+// opened from a callback (a click) or from outside any: no tick runs until the
+// popup is gone, and the ticks missed meanwhile are dropped.
+TEST_F(KindsPanel, NoTimerTickWhileACallbackOrAPopupRuns)
+{
+    uitest::Deactivate(); // real popups
+    char path[MAX_PATHNAME_LEN];
+    const std::pair<const char *, std::function<void()>> popups[] = {
+        {"message", [] { MessagePopup("API Error", "setting channel coupling"); }},
+        {"confirm", [] { ConfirmPopup("Reset", "Reset the module?"); }},
+        {"generic", [] { GenericMessagePopup("Error", "text", "OK", "", "", nullptr, 0, 0, 1, 1, 1); }},
+        {"file",
+         [&path] {
+             FileSelectPopup("", "*.csv", "", "Save", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path));
+         }},
+    };
+    QTimer *timer = widget(FX_TIMER)->findChild<QTimer *>();
+    // A callback that processes events while the timer is due, no popup up.
+    onNextCallback = [timer] {
+        timer->start(0);
+        ProcessSystemEvents();
+        timer->stop();
+    };
+    QTest::mouseClick(widget(FX_CMD), Qt::LeftButton);
+    EXPECT_EQ(raised, events(FX_CMD, {EVENT_COMMIT}));
+    for (const auto &[kind, show] : popups) {
+        for (const bool fromCallback : {true, false}) {
+            raised.clear();
+            timer->start(1);
+            closePopupAfter(40);
+            if (fromCallback) {
+                onNextCallback = show;
+                QTest::mouseClick(widget(FX_CMD), Qt::LeftButton);
+            } else {
+                show();
+            }
+            timer->stop();
+            ProcessSystemEvents(); // nothing missed comes late
+            EXPECT_EQ(raised, fromCallback ? events(FX_CMD, {EVENT_COMMIT}) : std::vector<Raised>{})
+                << kind << " " << fromCallback;
+            timer->start(0); // and the timer still ticks
+            ProcessSystemEvents();
+            timer->stop();
+            EXPECT_FALSE(raised.empty() || raised.back().event != EVENT_TIMER_TICK) << kind;
+        }
+    }
+}
+
+// Spin arrows that repeat at once, so that a press held behind a popup would
+// show quickly.
+class FastRepeat : public QProxyStyle
+{
+  public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *data) const override
+    {
+        if (hint == SH_SpinBox_ClickAutoRepeatThreshold || hint == SH_SpinBox_ClickAutoRepeatRate)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+// A press on a spin arrow whose step shows a real popup (a module that no
+// longer answers): the release goes to the popup, yet the press ends there;
+// one press, one step, one popup.
+TEST_F(KindsPanel, APopupEndsThePressInProgress)
+{
+    uitest::Deactivate(); // real popups
+    DisplayPanel(panel);
+    ProcessSystemEvents();
+    QWidget *spin = widget(FX_INT);
+    FastRepeat style;
+    spin->setStyle(&style);
+    // Without the focus nothing but the popup can end the press (under X11 the
+    // focus can stay on the panel while the popup comes up).
+    spin->setFocusPolicy(Qt::NoFocus);
+    spin->clearFocus();
+    SetCtrlVal(panel, FX_INT, 5);
+    int popups = 0;
+    std::function<void()> failingStep = [&] {
+        if (++popups > 3) // a fault repeats for ever: bound it
+            return;
+        QTimer::singleShot(20, [] {
+            QWidget *popup = QApplication::activeModalWidget();
+            QTest::mouseRelease(popup, Qt::LeftButton); // the release the user made meanwhile
+            static_cast<QDialog *>(popup)->reject();
+        });
+        MessagePopup("API Error", "setting aperture");
+    };
+    raised.clear();
+    onNextCallback = [&] { onNextCallback = failingStep; };                    // value changed, then commit
+    QTest::mousePress(spin, Qt::LeftButton, {}, QPoint(spin->width() - 6, 5)); // the up arrow
+    QTest::qWait(40); // time for the arrow to repeat, were it still held
+    spin->setStyle(nullptr);
+    EXPECT_EQ(raised, events(FX_INT, {EVENT_VAL_CHANGED, EVENT_COMMIT}));
+    EXPECT_EQ(popups, 1);
+    int value = 0;
+    GetCtrlVal(panel, FX_INT, &value);
+    EXPECT_EQ(value, 6);
 }
 
 } // namespace
