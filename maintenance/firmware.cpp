@@ -29,6 +29,7 @@
 #define TOO_LARGE_TEXT                                                                                       \
     "The file is too large for the module: an image has at most 65535 blocks of 1024 bytes "                 \
     "(67107840 bytes). Nothing was sent."
+#define NO_LENGTH_TEXT "The size of the file cannot be found. Nothing was sent."
 
 static int writeRegister(ViBusAddress offset, ViUInt16 value)
 {
@@ -143,7 +144,11 @@ void updateFirmware(int panel)
     fseek(file, 0, SEEK_SET);
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
 
-    const char *failure = length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT : transferImage(panel, file, length);
+    // ftell fails on a stream without a length, and where long has 32 bits
+    // on a file beyond 2 GiB: no such image may go out unchecked.
+    const char *failure = length < 0                ? NO_LENGTH_TEXT
+                          : length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT
+                                                    : transferImage(panel, file, length);
     if (failure != NULL && failure[0] != '\0') {
         MessagePopup(FIRMWARE_TITLE, failure);
     }

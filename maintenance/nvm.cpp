@@ -11,7 +11,6 @@
 
 #include <cstdio>
 
-
 struct NvmItem {
     int16_t item;
     int control;

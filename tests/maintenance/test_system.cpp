@@ -140,6 +140,30 @@ TEST_F(MaintenanceTest, SelfTestShowsItsWordsThenRefreshes)
     }
 }
 
+// The real popup: the main panel is refreshed only after the user has closed
+// the result, which the seam's popups, returning at once, cannot show.
+TEST_F(MaintenanceTest, SelfTestRefreshesOnlyAfterTheRealPopupCloses)
+{
+    uitest::Deactivate();
+    std::string callsWhileShown = "(no popup)";
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            callsWhileShown = box->windowTitle().toStdString() + ": " + driverCalls();
+            box->accept();
+        }
+    });
+    answer.start(5);
+    refuse({}, 0);
+    EXPECT_EQ(press(CONFIGSYS_SELF_TEST), 0);
+    answer.stop();
+    // The popup's coming and going may give CONFIGSYS the focus, and with it
+    // its reads; the refresh starts with queryMeasurement.
+    EXPECT_EQ(callsWhileShown.rfind("Counter Test Result: testCounter", 0), 0u) << callsWhileShown;
+    EXPECT_EQ(callsWhileShown.find("queryMeasurement"), std::string::npos) << callsWhileShown;
+    EXPECT_NE(driverCalls().find(" queryMeasurement "), std::string::npos) << driverCalls();
+}
+
 TEST_F(MaintenanceTest, ResetWritesTheRecordStopsContinuousAndRefreshes)
 {
     auto fields = [](const CounterSettings &r) {
