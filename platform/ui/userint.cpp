@@ -319,9 +319,7 @@ QWidget *createWindow(const uir::Panel &def, QWidget *parent)
     if (parent)
         window->setParent(parent, window->windowFlags());
     window->setWindowTitle(def.title);
-    QSize size = def.size.isValid() ? def.size : window->sizeHint();
-    if (size.isEmpty())
-        size = window->childrenRect().size() + QSize(12, 12);
+    const QSize size = def.size;
     window->setFixedSize(size);
     // A panel's menu bar always spans the top of the window, above its layout.
     for (QMenuBar *bar : window->findChildren<QMenuBar *>(Qt::FindDirectChildrenOnly)) {
