@@ -49,10 +49,18 @@ void reportLoadFailure(const char *title, int handle);
 
 // ---- reporters
 void reportError(const char *title, const char *actionText, ViStatus status);
+// Also the status lamp: a call that succeeded shows the module answering.
 void checkError(ViStatus status, const char *actionText);
 // Returns SFP_ERROR_EXIT when the user chose "Exit": the caller closes its panel.
 enum { SFP_ERROR_CONTINUE = 0, SFP_ERROR_EXIT = 1 };
 int reportSfpError(ViStatus status, const char *functionName);
+
+// ---- status lamp MAIN_STATUS_LED: "ONLINE" (lit) while the module answers,
+// "NO RESPONSE" (dark) after a reading it did not give until a call succeeds,
+// "DEMO" (lit) in demonstration mode, whichever state is asked for while
+// demoMode is set.
+enum { MODULE_ONLINE = 0, MODULE_NO_RESPONSE = 1, MODULE_DEMO = 2 };
+void showModuleStatus(int state);
 
 // ---- help and web site: a missing opener or help file shows nothing
 void openHelpFile(void);

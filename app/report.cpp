@@ -30,8 +30,11 @@ void reportError(const char *title, const char *actionText, ViStatus status)
 
 void checkError(ViStatus status, const char *actionText)
 {
-    if (status == VI_SUCCESS)
+    if (status == VI_SUCCESS) {
+        // The module answers again after a reading it did not give.
+        showModuleStatus(MODULE_ONLINE);
         return;
+    }
     char text[KQ3917E_MESSAGE_SIZE];
     char message[300] = "";
     explainStatus(status, text);

@@ -59,12 +59,6 @@ void refreshMainPanel(void);
 void refreshInputSettings(void);
 void showFunctionUnits(int16_t functionCode);
 
-// The status lamp MAIN_STATUS_LED: "ONLINE" (lit) while the module answers,
-// "NO RESPONSE" (dark) after a reading it did not give, "DEMO" (lit) in
-// demonstration mode, whichever state is asked for while demoMode is set.
-enum { MODULE_ONLINE = 0, MODULE_NO_RESPONSE = 1, MODULE_DEMO = 2 };
-void showModuleStatus(int state);
-
 // Marks MAIN_CONTINUOUS or MAIN_SINGLE as the active run button (the other not).
 void markRunButtons(int continuousActive);
 

@@ -40,7 +40,7 @@ const std::pair<ViStatus, const char *> kMessages[] = {
     {KQ3917E_ERROR_GATE_OUTPUT, "Gate output code out of range (0 to 15)."},
     {KQ3917E_ERROR_GATE, "Gate selector must be 1 (the manual totalize gate)."},
     {KQ3917E_ERROR_SWITCH, "On/off argument must be 0 or 1."},
-    {KQ3917E_ERROR_MATH, "Math calculation: flags and enable must be 0 or 1, values finite numbers."},
+    {KQ3917E_ERROR_MATH, "Math calculation: flags and enable must be 0 or 1, values within +/-1E+09."},
     {KQ3917E_ERROR_TIMEOUT_VALUE, "System timeout out of range (1 to 3600000 milliseconds)."},
     {KQ3917E_ERROR_INTERRUPT_LEVEL, "Interrupt level out of range (0 to 7)."},
     {KQ3917E_ERROR_DAC_INDEX, "Calibration DAC index out of range (1 to 14)."},

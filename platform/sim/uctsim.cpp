@@ -58,6 +58,7 @@ constexpr ViInt16 kStandardMax = 2;
 constexpr ViInt16 kTrigModeMax = 3;
 constexpr ViInt32 kTimeoutMaxMs = 3600000;
 constexpr ViInt16 kInterruptLevelMax = 7;
+constexpr double kMathValueMax = 1e9; // ± either math value
 constexpr double kSelfTestSeconds = 0.2;
 // Characters of a module data text (UTF-8, so at most 1020 bytes: any item
 // fits KQ3917E_MODULE_DATA_SIZE with its terminator).
@@ -78,9 +79,10 @@ const std::array<const char *, Module::kModuleDataItems> kModuleDataDefaults{
 
 const Limits &limits()
 {
-    static const Limits table{kApertureMin,  kApertureMax,       kResolutionMin, kResolutionMax, kLevelRange,
-                              kArmLevelMax,  kDelayMax,          kArmSourceMax,  kGateOutputMax, 1,
-                              kTimeoutMaxMs, kInterruptLevelMax, kThresholdMax,  kOtherDacMax};
+    static const Limits table{
+        kApertureMin,  kApertureMax,       kResolutionMin, kResolutionMax, kLevelRange,
+        kArmLevelMax,  kDelayMax,          kArmSourceMax,  kGateOutputMax, 1,
+        kTimeoutMaxMs, kInterruptLevelMax, kThresholdMax,  kOtherDacMax,   kMathValueMax};
     return table;
 }
 
@@ -868,8 +870,11 @@ ViStatus Module::read(ViReal64 *value)
 ViStatus Module::mathCalculation(ViInt32 flag1, ViReal64 value1, ViInt32 flag2, ViReal64 value2,
                                  ViUInt16 enable)
 {
-    if (!isSwitch(flag1) || !isSwitch(flag2) || !isSwitch(enable) || (flag1 == 0 && !std::isfinite(value1)) ||
-        (flag2 == 0 && !std::isfinite(value2))) {
+    auto valueOk = [](ViInt32 flag, ViReal64 value) {
+        return flag == 1 || (std::isfinite(value) && std::fabs(value) <= kMathValueMax);
+    };
+    if (!isSwitch(flag1) || !isSwitch(flag2) || !isSwitch(enable) || !valueOk(flag1, value1) ||
+        !valueOk(flag2, value2)) {
         return KQ3917E_ERROR_MATH;
     }
     return change([&] {

@@ -70,6 +70,7 @@ struct Limits {
     ViInt32 timeoutMinMs, timeoutMaxMs;
     ViInt16 interruptLevelMax;
     ViInt16 thresholdDacMax, otherDacMax; // calibration DAC codes from 0
+    double mathValueMax;                  // ± either math value
 };
 const Limits &limits();
 

@@ -252,11 +252,14 @@ class Builder
                     !a->children.empty())
                     panel.title = a->children.front()->text;
         }
-        if (const Node *geometry = findProperty(page, "geometry"); geometry && geometry->child("rect")) {
-            const Node &r = *geometry->child("rect");
-            auto field = [&r](const char *tag) { return r.child(tag) ? r.child(tag)->text.toInt() : 0; };
-            panel.size = QSize(field("width"), field("height"));
-        }
+        // The window takes exactly this size. Without it the window would take
+        // whatever its layout asks for, which no bound on a single size limits.
+        const Node *geometry = findProperty(page, "geometry");
+        if (!geometry || !geometry->child("rect"))
+            return fail(QStringLiteral("%1: the panel has no geometry (its size)").arg(panel.name));
+        const Node &r = *geometry->child("rect");
+        auto field = [&r](const char *tag) { return r.child(tag) ? r.child(tag)->text.toInt() : 0; };
+        panel.size = QSize(field("width"), field("height"));
 
         referenced_.clear();
         widgets_.clear();

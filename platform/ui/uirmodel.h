@@ -57,7 +57,7 @@ struct Panel {
     QString title;
     QString callback;
     QString closeControl;
-    QSize size; // invalid when the page gives no geometry
+    QSize size; // from the page's geometry, which every panel has
     std::vector<Control> controls;
     std::vector<MenuBar> menuBars;
     QByteArray form; // the page alone as a Designer form, ready for the form loader

@@ -380,9 +380,7 @@ QWidget *createWindow(const uir::Panel &def, QWidget *parent)
     // Spin boxes read and show numbers with the decimal point whatever the
     // system locale, as the module does (graphs set theirs in PlotArea).
     window->setLocale(QLocale::c());
-    QSize size = def.size.isValid() ? def.size : window->sizeHint();
-    if (size.isEmpty())
-        size = window->childrenRect().size() + QSize(12, 12);
+    const QSize size = def.size;
     window->setFixedSize(size);
     // A panel's menu bar always spans the top of the window, above its layout.
     for (QMenuBar *bar : window->findChildren<QMenuBar *>(Qt::FindDirectChildrenOnly)) {

@@ -93,6 +93,9 @@ TEST_F(MaintenanceTest, SettingsReportUnderTheDriverNameAndTheAnswersAct)
                                   0),
                       0u)
                 << calls;
+            char lamp[32] = "";
+            GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, lamp, sizeof lamp);
+            EXPECT_STREQ(lamp, "DEMO");
         }
     }
     EXPECT_EQ(std::make_pair(drvtest::SimModule().interruptLevel(), drvtest::SimModule().interruptMask()),

@@ -179,6 +179,16 @@ TEST_F(MainPanelTest, ApertureAndResolutionShowWhatTheModuleWorksOut)
     EXPECT_EQ(calls(), "confAperture(1000) queryMeasRes() confMeasRes(10,0) queryAperture()");
 }
 
+// The level range each attenuation gives is the module's, so that the level
+// controls hold every level it reports and offer none it refuses; a code
+// the module does not know falls back to the x1 range, as in the module.
+TEST(TriggerLevelRange, EqualsTheModulesByAttenuation)
+{
+    const auto &range = uctsim::limits().levelRange;
+    for (int16_t code : {0, 1, 2, 3, -1})
+        EXPECT_EQ(triggerLevelLimit(code), range[code >= 0 && code <= 2 ? code : 0]) << code;
+}
+
 // x10 to x1 brings a level beyond the new range into it (input 2's as well
 // while the inputs are common) and shows it; x1 to x10, or code 2, keeps it.
 TEST_F(MainPanelTest, AttenuationTogglesRescalesAndSetsTheRange)

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The status lamp: ONLINE while the module answers, NO RESPONSE after a
-// reading it did not give (silently) until a call answers again, DEMO in
-// demonstration mode whatever happens.
+// reading it did not give (silently) until a call answers again, be it a
+// reading, the refresh or a setting, DEMO in demonstration mode whatever
+// happens.
 #include "mainpaneltest.h"
 
 #include <QTimer>
@@ -19,7 +20,7 @@ std::string lamp()
 }
 
 // One step: what is done, with which driver operation failing ("" none).
-enum Step { FOCUS, SINGLE, CONTINUOUS, DEMO_SWITCH };
+enum Step { FOCUS, SINGLE, CONTINUOUS, SETTING, DEMO_SWITCH };
 struct LampStep {
     Step step;
     const char *refused;
@@ -59,6 +60,9 @@ TEST_P(StatusLamp, SaysWhetherTheModuleAnswers)
             press(MAIN_CONTINUOUS);
             uitest::TimerTick(mainPanel, MAIN_TIMER);
             break;
+        case SETTING:
+            press(MAIN_COUPLING);
+            break;
         case DEMO_SWITCH: // as the system panel's "Demo" answer does
             demoMode = 1;
             showModuleStatus(MODULE_ONLINE);
@@ -77,6 +81,9 @@ INSTANTIATE_TEST_SUITE_P(
         LampCase{"FailedReadUntilAReadAnswers",
                  0,
                  {{FOCUS, "", online}, {SINGLE, "kq3917e_read", silent}, {SINGLE, "", online}}},
+        LampCase{"FailedReadUntilASettingAnswers",
+                 0,
+                 {{SINGLE, "kq3917e_read", silent}, {SETTING, "", online}, {SINGLE, "kq3917e_read", silent}}},
         LampCase{"FailedFetchUntilTheRefreshAnswers",
                  0,
                  {{CONTINUOUS, "kq3917e_fetch", silent},

@@ -77,13 +77,32 @@ TEST(Parser, RefusesWhatNoPanelNeedsAndSaysWhy)
     }
 }
 
-TEST(Parser, LoadPanelRefusesAnOversizedPanel)
+// A page without its own size would take the size its layout asks for:
+// frames of the largest allowed size side by side ask for a window far wider
+// than any bound.
+QByteArray unsizedPanelFile()
 {
-    QTemporaryDir dir;
-    QFile out(dir.filePath(QStringLiteral("wide.uir")));
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(panelFile("60000")) > 0);
-    out.close();
-    EXPECT_EQ(LoadPanel(0, qPrintable(out.fileName()), 1), UIE_NOT_RESOURCE_FILE);
+    const QString frame = QStringLiteral(
+        "<item><widget class=\"QFrame\" name=\"f\"><property name=\"minimumSize\"><size><width>4096</width>"
+        "<height>4096</height></size></property></widget></item>");
+    return QStringLiteral(R"(<ui version="4.0"><widget class="QTabWidget" name="resource">
+ <widget class="QWidget" name="P"><layout class="QHBoxLayout" name="row">%1</layout></widget></widget></ui>)")
+        .arg(frame.repeated(8))
+        .toUtf8();
+}
+
+TEST(Parser, LoadPanelRefusesAnOversizedOrUnsizedPanel)
+{
+    QString why;
+    EXPECT_FALSE(uir::parse(unsizedPanelFile(), &why).has_value());
+    EXPECT_EQ(why.toStdString(), "P: the panel has no geometry (its size)");
+    for (const QByteArray &file : {panelFile("60000"), unsizedPanelFile()}) {
+        QTemporaryDir dir;
+        QFile out(dir.filePath(QStringLiteral("wide.uir")));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+        out.close();
+        EXPECT_EQ(LoadPanel(0, qPrintable(out.fileName()), 1), UIE_NOT_RESOURCE_FILE);
+    }
 }
 
 #ifndef _WIN32

@@ -244,6 +244,7 @@ TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
         {"CONFIGSYS_INT_LEVEL", 0, double(m.interruptLevelMax)},
         {"FTIC_IN{1,2}_THRESHOLD", 0, double(m.thresholdDacMax)},
         {"FTIC_IN1_DAC{5..7} FTIC_IN2_DAC{12..14}", 0, double(m.otherDacMax)},
+        {"MATH_VALUE{1,2}", -m.mathValueMax, m.mathValueMax},
     };
     const struct {
         const char *names;

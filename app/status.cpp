@@ -2,7 +2,7 @@
 // The status lamp beside the slot: whether the module answers, or whether the
 // driver only simulates one.
 #include "app.h"
-#include "mainpanel.h"
+
 #include "userint.h"
 #include <uctpanels.h>
 
