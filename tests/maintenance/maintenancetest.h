@@ -23,6 +23,7 @@
 #include <dirent.h>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 // The FTIC and NVM panels' own callbacks belong to the calibration layer;
@@ -148,11 +149,18 @@ inline std::string popups()
     return text;
 }
 
+// A path in the temporary folder that no other test process uses: ctest
+// runs the cases of these suites side by side.
+inline std::string privateTempPath(const std::string &name)
+{
+    return testing::TempDir() + std::to_string(getpid()) + "_" + name;
+}
+
 // An image file of `size` bytes in the test's temporary folder: byte i is
 // `fill`, or (7 i + 3) mod 256 when fill is negative.
 inline std::string imageFile(const std::string &name, long size, int fill = -1)
 {
-    const std::string path = testing::TempDir() + name;
+    const std::string path = privateTempPath(name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (long i = 0; i < size; i++) {
         out.put(static_cast<char>(fill < 0 ? (7 * i + 3) & 0xFF : fill));

@@ -25,7 +25,7 @@ class FirmwareTest : public MaintenanceTest
         setenv("UCT_SIMKIT_CHASSIS", chassis.c_str(), 1);
         // A log of its own: the simulated system keeps a log open while its
         // name stays.
-        log = testing::TempDir() + "firmware_calls_" + std::to_string(chassisCount) + ".log";
+        log = privateTempPath("firmware_calls_" + std::to_string(chassisCount) + ".log");
         std::remove(log.c_str());
         drvtest::ReloadDriverLibrary();
         ASSERT_EQ(kq3917e_simulate(0), 0);
