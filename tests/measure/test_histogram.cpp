@@ -26,6 +26,7 @@ class Histogram : public FileTest
     void SetUp() override
     {
         FileTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
         resetHistogramRecord();
         ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
         ASSERT_GT(histogramPanel, 0);

@@ -18,6 +18,7 @@ class StripChart : public FileTest
     void SetUp() override
     {
         FileTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
         ASSERT_EQ(press(MAIN_STRIPCHART), 0);
         ASSERT_GT(stripChartPanel, 0);
         accepted({kq3917e_triggerContinuous(instrSession, 1)});
