@@ -5,22 +5,19 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QFile>
 #include <QMenu>
-#include <QTemporaryDir>
 #include <qcustomplot.h>
 #include <set>
 
 namespace
 {
 
-class StripChart : public MainPanelTest
+class StripChart : public FileTest
 {
   protected:
     void SetUp() override
     {
-        MainPanelTest::SetUp();
+        FileTest::SetUp();
         ASSERT_TRUE(dir.isValid());
         ASSERT_EQ(press(MAIN_STRIPCHART), 0);
         ASSERT_GT(stripChartPanel, 0);
@@ -31,22 +28,13 @@ class StripChart : public MainPanelTest
     {
         return qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
     }
-    static void tick(int ticks = 1)
-    {
-        for (int i = 0; i < ticks; i++) {
-            uitest::TimerTick(mainPanel, MAIN_TIMER);
-        }
-    }
-    std::string path(const char *name) const { return QDir(dir.path()).filePath(name).toStdString(); }
-
-    QTemporaryDir dir;
 };
 
 // One point per tick; the y axis follows the readings closely enough that a
 // 100 kHz signal's noise is a line with readable, distinct tick labels.
 TEST_F(StripChart, FollowsTheReadings)
 {
-    tick(50);
+    mainTicks(50);
     QCPGraphDataContainer &points = *chart()->graph(0)->data();
     ASSERT_EQ(points.size(), 50);
     double low = points.constBegin()->value, high = low;
@@ -85,14 +73,14 @@ TEST_F(StripChart, KeepsItsResourceLength)
 TEST_F(StripChart, ClosingLetsTheLevelsFollowAgain)
 {
     drvtest::ClearCalls();
-    tick();
+    mainTicks();
     EXPECT_EQ(calls(), "fetch()");
     EXPECT_EQ(uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_VAL_CHANGED), 0);
     EXPECT_GT(stripChartPanel, 0);
     EXPECT_EQ(uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_COMMIT), 0);
     EXPECT_EQ(stripChartPanel, 0);
     drvtest::ClearCalls();
-    tick();
+    mainTicks();
     EXPECT_EQ(calls(), "fetch() queryInputTriggering(1) queryInputTriggering(2)");
 }
 
@@ -119,21 +107,12 @@ bool choose(QWidget *control, const QString &item)
     return false;
 }
 
-QByteArray contents(const std::string &path, int bytes = -1)
-{
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return "<missing>";
-    }
-    return bytes < 0 ? file.readAll() : file.read(bytes);
-}
-
 struct MenuCase {
     bool strip;
     const char *item;
     const char *file;  // chosen in the dialog
     const char *saved; // the file that appears
-    QByteArray start;  // its first bytes
+    std::string start; // its first bytes
     const char *popup; // "title|text" or ""
 };
 
@@ -152,22 +131,17 @@ TEST_P(GraphMenu, SavesThroughTheFileDialog)
         panel = histogramPanel;
         control = HISTO_GRAPH;
     }
-    const std::string chosen = c.file[0] == '/' ? c.file : path(c.file);
-    uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, chosen);
+    uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, path(c.file));
     ASSERT_TRUE(choose(uitest::ControlWidget(panel, control), QString::fromUtf8(c.item)));
     if (*c.saved) {
-        EXPECT_EQ(contents(path(c.saved), int(c.start.size())), c.start);
+        EXPECT_EQ(readFile(path(c.saved), int(c.start.size())), c.start);
     }
-    std::string popups;
-    for (const uitest::PopupRecord &popup : uitest::Popups()) {
-        popups += popup.title + "|" + popup.text;
-    }
-    EXPECT_EQ(popups, c.popup);
+    EXPECT_EQ(popupTexts(), c.popup);
     ASSERT_EQ(uitest::FileDialogs().size(), 1u);
     EXPECT_EQ(uitest::FileDialogs()[0].buttonLabel, VAL_SAVE_BUTTON);
 }
 
-const QByteArray png("\x89PNG", 4);
+const std::string png("\x89PNG", 4);
 
 INSTANTIATE_TEST_SUITE_P(
     Items, GraphMenu,

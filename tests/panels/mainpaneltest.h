@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MAIN loaded from the resource file over the simulated module, seams on,
 // the settings record and run state at their start values, driver calls
-// recorded; helpers for presses, LEDs and "API Error" reports. Shared by the
-// main panel's tests and the timer tests.
+// recorded; helpers for presses, LEDs, ticks, files and "API Error" reports.
+// Shared by the main panel's and the measurement displays' tests.
 #pragma once
 
 #include "app.h"
@@ -15,11 +15,25 @@
 #include "userint_testseam.h"
 #include <uctpanels.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
+
+// The program's callbacks; the strip chart's own belongs to a later layer,
+// and a real registration replaces this stand-in.
+inline void registerProgramCallbacks()
+{
+    RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
+    registerAppCallbacks();
+    registerMainPanelCallbacks();
+    registerMeasureCallbacks();
+}
 
 class MainPanelTest : public ::testing::Test
 {
@@ -27,12 +41,7 @@ class MainPanelTest : public ::testing::Test
     static void SetUpTestSuite()
     {
         ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
-        // The strip chart's own callback belongs to a later layer; a real
-        // registration replaces this one.
-        RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
-        registerAppCallbacks();
-        registerMainPanelCallbacks();
-        registerMeasureCallbacks();
+        registerProgramCallbacks();
     }
 
     void SetUp() override
@@ -61,8 +70,31 @@ class MainPanelTest : public ::testing::Test
     }
 };
 
-// The driver calls recorded so far as "name(arguments)", driver prefix and
-// the reporter's message look-ups left out, separated by blanks.
+// For the display panels' saves: a scratch directory per test; absolute
+// names pass unchanged.
+class FileTest : public MainPanelTest
+{
+  protected:
+    std::string path(const std::string &name) const
+    {
+        return name[0] == '/' ? name : QDir(dir.path()).filePath(QString::fromStdString(name)).toStdString();
+    }
+
+    QTemporaryDir dir;
+};
+
+// The first bytes of a file (all by default), "<missing>" without it.
+inline std::string readFile(const std::string &path, int bytes = -1)
+{
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return "<missing>";
+    }
+    return (bytes < 0 ? file.readAll() : file.read(bytes)).toStdString();
+}
+
+// The driver calls so far as "name(arguments)", driver prefix and the
+// reporter's message look-ups left out, separated by blanks.
 inline std::string calls()
 {
     std::string text;
@@ -93,6 +125,13 @@ inline std::string text(int control)
 inline int press(int control, int event = EVENT_COMMIT)
 {
     return uitest::CallCtrlCallback(mainPanel, control, event);
+}
+
+inline void mainTicks(int ticks = 1)
+{
+    for (int i = 0; i < ticks; i++) {
+        uitest::TimerTick(mainPanel, MAIN_TIMER);
+    }
 }
 
 // A list of controls; a call keeps long lists to few lines.
@@ -129,6 +168,16 @@ inline void accepted(std::initializer_list<ViStatus> statuses)
 
 // A status that the simulated driver has no text of its own for.
 const ViStatus refusedStatus = -1074001000;
+
+// The popups so far as "title|text", joined by ';'.
+inline std::string popupTexts()
+{
+    std::string texts;
+    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        texts += (texts.empty() ? "" : ";") + popup.title + "|" + popup.text;
+    }
+    return texts;
+}
 
 // The popups so far, each to be an "API Error" with "action text: driver
 // text" for status: their action texts joined by '|'.

@@ -100,10 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(StatusLampAtStart, DemonstrationStartShowsDemo)
 {
     ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
-    RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
-    registerAppCallbacks();
-    registerMainPanelCallbacks();
-    registerMeasureCallbacks();
+    registerProgramCallbacks();
     uitest::Activate();
     drvtest::ResetDriver();
     drvtest::ReloadDriverLibrary();
