@@ -249,7 +249,9 @@ TEST_F(Driver, ErrorMessagesForEveryKindOfStatusOnSessionZero)
     EXPECT_EQ(kq3917e_reset(0), VI_ERROR_INV_OBJECT); // hardware mode has no session 0
 }
 
-TEST_F(Driver, SeamRecordsInputArgumentsOnly)
+// The seam records input arguments only, while recording; a refusal does
+// nothing, a warning does what was asked, and a failure beats the warning.
+TEST_F(Driver, SeamRecordsAndRefuses)
 {
     drvtest::StartRecording();
     ViSession session = 0;
@@ -260,29 +262,24 @@ TEST_F(Driver, SeamRecordsInputArgumentsOnly)
     message(-1);
     drvtest::StopRecording();
     kq3917e_reset(session);
-    using Records = std::vector<std::tuple<std::string, std::string, ViStatus>>;
-    Records calls;
+    std::string calls;
     for (const drvtest::Call &c : drvtest::Calls())
-        calls.emplace_back(c.name, c.args, c.status);
-    EXPECT_EQ(drvtest::Calls().at(1).session, session);
-    EXPECT_EQ(calls, (Records{{"kq3917e_init", "\"PXI1::2::INSTR\",1,0", 0},
-                              {"kq3917e_confInputTriggering", "2,1,2.5e-07,0", 0},
-                              {"kq3917e_read", "", 0},
-                              {"kq3917e_confMeasurement", "99", KQ3917E_ERROR_FUNCTION},
-                              {"kq3917e_error_message", "-1", 0}}));
-}
+        calls +=
+            c.name + "(" + std::to_string(c.session) + "," + c.args + ")=" + std::to_string(c.status) + " ";
+    const std::string s = std::to_string(session);
+    EXPECT_EQ(calls, "kq3917e_init(0,\"PXI1::2::INSTR\",1,0)=0 kq3917e_confInputTriggering(" + s +
+                         ",2,1,2.5e-07,0)=0 kq3917e_read(0,)=0 kq3917e_confMeasurement(" + s + ",99)=" +
+                         std::to_string(KQ3917E_ERROR_FUNCTION) + " kq3917e_error_message(0,-1)=0 ");
 
-TEST_F(Driver, SeamRefusalsAndWarnings)
-{
     const auto aperture = query<ViInt32>(kq3917e_queryAperture);
-    drvtest::Refuse("kq3917e_confAperture", -42);
-    EXPECT_EQ(kq3917e_confAperture(0, 5000), -42);
-    EXPECT_EQ(aperture(), "100"); // refused: nothing done
-    drvtest::Refuse("kq3917e_confAperture", 7);
-    EXPECT_EQ(kq3917e_confAperture(0, 5000), 7);
-    EXPECT_EQ(aperture(), "5000");                                  // warning: done
-    EXPECT_EQ(kq3917e_confAperture(0, -1), KQ3917E_ERROR_APERTURE); // a failure beats the warning
+    for (auto [refusal, afterwards] : {std::pair{-42, "100"}, {7, "5000"}}) {
+        drvtest::Refuse("kq3917e_confAperture", refusal);
+        EXPECT_EQ(kq3917e_confAperture(0, 5000), refusal);
+        EXPECT_EQ(aperture(), afterwards);
+    }
+    EXPECT_EQ(kq3917e_confAperture(0, -1), KQ3917E_ERROR_APERTURE);
     drvtest::ClearRefusals();
+    // Closing, simulating and messages are never refused.
     drvtest::RefuseAll(VI_ERROR_TMO);
     EXPECT_EQ(kq3917e_reset(0), VI_ERROR_TMO);
     EXPECT_EQ(kq3917e_close(0), VI_SUCCESS);
@@ -295,9 +292,8 @@ TEST_F(Driver, SeamRefusalsAndWarnings)
 } // namespace
 
 // The program's demonstration (no ResetDriver, no test clock) runs on the
-// machine's clock. A second module with an unreachable trigger level lets
-// real time pass: its 5 ms timeout takes 5 ms, and meanwhile the open gate
-// of the demonstration module counts 100 kHz of it.
+// machine's clock: an idle module's 5 ms timeout lets real time pass, which
+// the open gate of the demonstration module counts at 100 kHz.
 TEST(DriverClock, DemonstrationRunsOnTheMachineClock)
 {
     auto seconds = [] { return uctsim::monotonicSeconds(); };
