@@ -66,7 +66,7 @@ TEST_F(AppTest, SfpErrorPopupsAndAnswers)
         for (const uitest::PopupRecord &p : uitest::Popups())
             if (p.title == "Soft Front Panel Error") {
                 EXPECT_EQ(
-                    std::tie(p.kind, p.buttons, p.enterButton, p.escapeButton),
+                    std::make_tuple(p.kind, p.buttons, p.enterButton, p.escapeButton),
                     std::make_tuple("generic", std::vector<std::string>{"Ignore", "Demo", "Exit"}, 1, 2));
             }
         // Switching to the demonstration simulates and resets the same session.

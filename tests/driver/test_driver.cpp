@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -43,6 +44,14 @@ class Driver : public ::testing::Test
 
     double clock = 0.0;
 };
+
+// Operations that must all succeed, run in order.
+void accepted(std::initializer_list<ViStatus> statuses)
+{
+    int i = 0;
+    for (ViStatus status : statuses)
+        ASSERT_EQ(status, VI_SUCCESS) << "operation " << i++;
+}
 
 // An operation on session 0 with the given inputs.
 template <typename Fn, typename... In> std::function<ViStatus()> call(Fn fn, In... in)
@@ -114,10 +123,8 @@ TEST_F(Driver, ConfQueryTwinsFromPowerOnAndBackOnReset)
     ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
     expectPowerOn();
     // Stored calibration survives a reset; unsaved codes do not.
-    ASSERT_EQ(kq3917e_confCalibrationDAC(0, 5, 100), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_WriteCounterCalibrationData(0), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confCalibrationDAC(0, 5, 200), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_resetCounter(0), VI_SUCCESS);
+    accepted({kq3917e_confCalibrationDAC(0, 5, 100), kq3917e_WriteCounterCalibrationData(0),
+              kq3917e_confCalibrationDAC(0, 5, 200), kq3917e_resetCounter(0)});
     EXPECT_EQ(query<ViInt16>(kq3917e_queryCalibrationDAC, 5)(), "100");
 }
 
@@ -168,11 +175,9 @@ TEST_F(Driver, WithoutATriggerReadAndFetchTimeOutInVirtualTime)
     ViReal64 value = 0;
     EXPECT_EQ(kq3917e_fetch(0, &value), KQ3917E_ERROR_NOT_TRIGGERED);
     for (auto [function, channel, mode, level, triggers] : table) {
-        ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_setSystTimeout(0, 250), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confMeasurement(0, function), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confAutoTrigMode(0, channel, mode), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confInputTriggering(0, channel, 0, level, 0), VI_SUCCESS);
+        accepted({kq3917e_reset(0), kq3917e_setSystTimeout(0, 250), kq3917e_confMeasurement(0, function),
+                  kq3917e_confAutoTrigMode(0, channel, mode),
+                  kq3917e_confInputTriggering(0, channel, 0, level, 0)});
         const double before = drvtest::SimModule().now();
         readValue(triggers ? VI_SUCCESS : VI_ERROR_TMO);
         // A timeout comes after the system timeout of virtual time.
@@ -184,9 +189,8 @@ TEST_F(Driver, WithoutATriggerReadAndFetchTimeOutInVirtualTime)
 
 TEST_F(Driver, TotalizeCountsWhileTheGateIsOpenAndClears)
 {
-    ASSERT_EQ(kq3917e_confMeasurement(0, 8), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confAperture(0, 10), VI_SUCCESS); // each read adds one 10 µs period
-    ASSERT_EQ(kq3917e_openCloseGate(0, 1, 1), VI_SUCCESS);
+    // Each read adds one 10 µs period.
+    accepted({kq3917e_confMeasurement(0, 8), kq3917e_confAperture(0, 10), kq3917e_openCloseGate(0, 1, 1)});
     clock = 0.5;
     EXPECT_NEAR(readValue(), 50000, 1); // 100 kHz for 0.5 s
     ASSERT_EQ(kq3917e_openCloseGate(0, 1, 0), VI_SUCCESS);
@@ -220,11 +224,9 @@ TEST_F(Driver, ReadingInBandOnlyWithTheThresholdDacOfTheHysteresisInUseAtItsDefa
         {0, 1, 0, 1, 128, true},  {0, 1, 0, 1, 255, false}, {0, 1, 0, 1, 0, false}, {0, 1, 0, 2, 255, true},
         {0, 1, 1, 2, 255, false}, {1, 2, 0, 8, 255, false}, {1, 2, 1, 9, 0, false}, {1, 2, 0, 1, 255, true}};
     for (auto [function, channel, hysteresis, dac, code, inBand] : table) {
-        ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confMeasurement(0, function), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_setSystTimeout(0, 1), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confInputHysteresis(0, channel, hysteresis), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confCalibrationDAC(0, dac, code), VI_SUCCESS);
+        accepted({kq3917e_reset(0), kq3917e_confMeasurement(0, function), kq3917e_setSystTimeout(0, 1),
+                  kq3917e_confInputHysteresis(0, channel, hysteresis),
+                  kq3917e_confCalibrationDAC(0, dac, code)});
         EXPECT_EQ(std::fabs(readValue() - 100000.0) <= 1.0, inBand) << "DAC " << dac << " code " << code;
     }
 }
@@ -297,11 +299,8 @@ TEST_F(Driver, SeamRecordsAndRefuses)
 TEST(DriverClock, DemonstrationRunsOnTheMachineClock)
 {
     auto seconds = [] { return uctsim::monotonicSeconds(); };
-    ASSERT_EQ(kq3917e_simulate(1), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confMeasurement(0, 8), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confAperture(0, 10), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_openCloseGate(0, 1, 1), VI_SUCCESS);
+    accepted({kq3917e_simulate(1), kq3917e_reset(0), kq3917e_confMeasurement(0, 8),
+              kq3917e_confAperture(0, 10), kq3917e_openCloseGate(0, 1, 1)});
     ViReal64 before = 0, after = 0;
     const double first = seconds();
     ASSERT_EQ(kq3917e_read(0, &before), VI_SUCCESS);
