@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <set>
+#include <unistd.h>
 
 const std::string kA = "PXI3::10::INSTR", kB = "PXI4::12::INSTR", kC = "PXI5::13::INSTR";
 const std::string kDemo = "No ZORa 3917's Found", kInit = "Module Init";
@@ -189,7 +190,9 @@ TEST_P(Discovery, Outcome)
 {
     const Situation &s = GetParam();
     setenv("UCT_SIMKIT_CHASSIS", s.chassis.c_str(), 1);
-    const std::string logPath = ::testing::TempDir() + "simkit-" + s.name + ".log";
+    // Named by process: other runs of this test may share the temporary folder.
+    const std::string logPath =
+        ::testing::TempDir() + "simkit-" + std::to_string(getpid()) + "-" + s.name + ".log";
     std::remove(logPath.c_str());
     setenv("UCT_SIMKIT_LOG", logPath.c_str(), 1);
     SetUp();
@@ -217,6 +220,7 @@ TEST_P(Discovery, Outcome)
     unsetenv("UCT_SIMKIT_LOG");
     EXPECT_EQ(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS, s.demo == 1);
     checkCallLog(logPath, s.demo);
+    std::remove(logPath.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Chassis, Discovery, ::testing::ValuesIn(kSituations),
