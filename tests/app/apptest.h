@@ -12,9 +12,8 @@
 
 #include <gtest/gtest.h>
 
-// Also over a simulated PXI system (stand-in libraries on the library path):
-// the chassis that UCT_SIMKIT_CHASSIS describes is stood up at the next
-// viOpenDefaultRM after SetUp.
+// Over the simulated PXI system, UCT_SIMKIT_CHASSIS's chassis is stood up at
+// the next viOpenDefaultRM after SetUp.
 class AppTest : public ::testing::Test
 {
   protected:
@@ -31,7 +30,7 @@ std::string driverText(ViStatus status);
 // The report that reportError shows for actionText and status.
 std::string expectedReport(const std::string &actionText, ViStatus status);
 
-// Runs start-up; once the main panel is up, returns "slot|LED" read from it
-// through slot and presses Quit, which must end the loop without a driver
-// call and with the timer stopped. Returns the exit code.
+// Runs start-up and returns its exit code; once the main panel is up, reads
+// "slot|LED" into slot and presses Quit, which must end the loop without a
+// driver call and with the timer stopped.
 int runAndQuit(std::string *slot);

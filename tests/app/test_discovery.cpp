@@ -9,6 +9,7 @@
 
 #include <fstream>
 #include <set>
+#include <unistd.h>
 
 const std::string kA = "PXI3::10::INSTR", kB = "PXI4::12::INSTR", kC = "PXI5::13::INSTR";
 const std::string kDemo = "No ZORa 3917's Found", kInit = "Module Init";
@@ -113,23 +114,17 @@ static void giveUpWaiting(int panel, int passes)
     chosenIndex = CHOICE_CANCELLED;
 }
 
-// The simulated PXI system's call log, one line per call.
-static std::vector<std::string> readLog(const std::string &path)
+// The start-up order in the simulated system's call log: the driver leaves
+// simulation before the first VISA call; a demonstration switches to
+// simulation, resets the module and makes no VISA call afterwards; every VISA
+// object start-up opened is closed, except the resource manager and the
+// module in use (its driver session and the driver's own resource manager).
+static void checkCallLog(const std::string &path, int demo)
 {
-    std::vector<std::string> lines;
+    std::vector<std::string> log;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// The start-up order in the call log: the driver leaves simulation before the
-// first VISA call; a demonstration switches to simulation, then resets the
-// module, and makes no VISA call afterwards (no slot is read); every VISA
-// object that start-up opened is closed, except the resource manager and the
-// module in use (its driver session and the driver's own resource manager).
-static void checkCallLog(const std::vector<std::string> &log, int demo)
-{
+        log.push_back(line);
     ASSERT_GE(log.size(), 2u);
     EXPECT_EQ(log[0], "kq3917e_simulate(0) = 0");
     EXPECT_EQ(log[1].rfind("viOpenDefaultRM()", 0), 0u) << log[1];
@@ -195,7 +190,9 @@ TEST_P(Discovery, Outcome)
 {
     const Situation &s = GetParam();
     setenv("UCT_SIMKIT_CHASSIS", s.chassis.c_str(), 1);
-    const std::string logPath = ::testing::TempDir() + "simkit-" + s.name + ".log";
+    // Named by process: other runs of this test may share the temporary folder.
+    const std::string logPath =
+        ::testing::TempDir() + "simkit-" + std::to_string(getpid()) + "-" + s.name + ".log";
     std::remove(logPath.c_str());
     setenv("UCT_SIMKIT_LOG", logPath.c_str(), 1);
     SetUp();
@@ -222,7 +219,8 @@ TEST_P(Discovery, Outcome)
     ViInt16 function = -1;
     unsetenv("UCT_SIMKIT_LOG");
     EXPECT_EQ(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS, s.demo == 1);
-    checkCallLog(readLog(logPath), s.demo);
+    checkCallLog(logPath, s.demo);
+    std::remove(logPath.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Chassis, Discovery, ::testing::ValuesIn(kSituations),

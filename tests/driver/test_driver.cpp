@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -43,6 +44,14 @@ class Driver : public ::testing::Test
 
     double clock = 0.0;
 };
+
+// Operations that must all succeed, run in order.
+void accepted(std::initializer_list<ViStatus> statuses)
+{
+    int i = 0;
+    for (ViStatus status : statuses)
+        ASSERT_EQ(status, VI_SUCCESS) << "operation " << i++;
+}
 
 // An operation on session 0 with the given inputs.
 template <typename Fn, typename... In> std::function<ViStatus()> call(Fn fn, In... in)
@@ -114,10 +123,8 @@ TEST_F(Driver, ConfQueryTwinsFromPowerOnAndBackOnReset)
     ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
     expectPowerOn();
     // Stored calibration survives a reset; unsaved codes do not.
-    ASSERT_EQ(kq3917e_confCalibrationDAC(0, 5, 100), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_WriteCounterCalibrationData(0), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confCalibrationDAC(0, 5, 200), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_resetCounter(0), VI_SUCCESS);
+    accepted({kq3917e_confCalibrationDAC(0, 5, 100), kq3917e_WriteCounterCalibrationData(0),
+              kq3917e_confCalibrationDAC(0, 5, 200), kq3917e_resetCounter(0)});
     EXPECT_EQ(query<ViInt16>(kq3917e_queryCalibrationDAC, 5)(), "100");
 }
 
@@ -169,11 +176,9 @@ TEST_F(Driver, WithoutATriggerReadAndFetchTimeOutInVirtualTime)
     ViReal64 value = 0;
     EXPECT_EQ(kq3917e_fetch(0, &value), KQ3917E_ERROR_NOT_TRIGGERED);
     for (auto [function, channel, mode, level, triggers] : table) {
-        ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_setSystTimeout(0, 250), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confMeasurement(0, function), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confAutoTrigMode(0, channel, mode), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confInputTriggering(0, channel, 0, level, 0), VI_SUCCESS);
+        accepted({kq3917e_reset(0), kq3917e_setSystTimeout(0, 250), kq3917e_confMeasurement(0, function),
+                  kq3917e_confAutoTrigMode(0, channel, mode),
+                  kq3917e_confInputTriggering(0, channel, 0, level, 0)});
         const double before = drvtest::SimModule().now();
         readValue(triggers ? VI_SUCCESS : VI_ERROR_TMO);
         // A timeout comes after the system timeout of virtual time.
@@ -185,9 +190,8 @@ TEST_F(Driver, WithoutATriggerReadAndFetchTimeOutInVirtualTime)
 
 TEST_F(Driver, TotalizeCountsWhileTheGateIsOpenAndClears)
 {
-    ASSERT_EQ(kq3917e_confMeasurement(0, 8), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confAperture(0, 10), VI_SUCCESS); // each read adds one 10 µs period
-    ASSERT_EQ(kq3917e_openCloseGate(0, 1, 1), VI_SUCCESS);
+    // Each read adds one 10 µs period.
+    accepted({kq3917e_confMeasurement(0, 8), kq3917e_confAperture(0, 10), kq3917e_openCloseGate(0, 1, 1)});
     clock = 0.5;
     EXPECT_NEAR(readValue(), 50000, 1); // 100 kHz for 0.5 s
     ASSERT_EQ(kq3917e_openCloseGate(0, 1, 0), VI_SUCCESS);
@@ -221,11 +225,9 @@ TEST_F(Driver, ReadingInBandOnlyWithTheThresholdDacOfTheHysteresisInUseAtItsDefa
         {0, 1, 0, 1, 128, true},  {0, 1, 0, 1, 255, false}, {0, 1, 0, 1, 0, false}, {0, 1, 0, 2, 255, true},
         {0, 1, 1, 2, 255, false}, {1, 2, 0, 8, 255, false}, {1, 2, 1, 9, 0, false}, {1, 2, 0, 1, 255, true}};
     for (auto [function, channel, hysteresis, dac, code, inBand] : table) {
-        ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confMeasurement(0, function), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_setSystTimeout(0, 1), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confInputHysteresis(0, channel, hysteresis), VI_SUCCESS);
-        ASSERT_EQ(kq3917e_confCalibrationDAC(0, dac, code), VI_SUCCESS);
+        accepted({kq3917e_reset(0), kq3917e_confMeasurement(0, function), kq3917e_setSystTimeout(0, 1),
+                  kq3917e_confInputHysteresis(0, channel, hysteresis),
+                  kq3917e_confCalibrationDAC(0, dac, code)});
         EXPECT_EQ(std::fabs(readValue() - 100000.0) <= 1.0, inBand) << "DAC " << dac << " code " << code;
     }
 }
@@ -250,7 +252,9 @@ TEST_F(Driver, ErrorMessagesForEveryKindOfStatusOnSessionZero)
     EXPECT_EQ(kq3917e_reset(0), VI_ERROR_INV_OBJECT); // hardware mode has no session 0
 }
 
-TEST_F(Driver, SeamRecordsInputArgumentsOnly)
+// The seam records input arguments only, while recording; a refusal does
+// nothing, a warning does what was asked, and a failure beats the warning.
+TEST_F(Driver, SeamRecordsAndRefuses)
 {
     drvtest::StartRecording();
     ViSession session = 0;
@@ -261,29 +265,24 @@ TEST_F(Driver, SeamRecordsInputArgumentsOnly)
     message(-1);
     drvtest::StopRecording();
     kq3917e_reset(session);
-    using Records = std::vector<std::tuple<std::string, std::string, ViStatus>>;
-    Records calls;
+    std::string calls;
     for (const drvtest::Call &c : drvtest::Calls())
-        calls.emplace_back(c.name, c.args, c.status);
-    EXPECT_EQ(drvtest::Calls().at(1).session, session);
-    EXPECT_EQ(calls, (Records{{"kq3917e_init", "\"PXI1::2::INSTR\",1,0", 0},
-                              {"kq3917e_confInputTriggering", "2,1,2.5e-07,0", 0},
-                              {"kq3917e_read", "", 0},
-                              {"kq3917e_confMeasurement", "99", KQ3917E_ERROR_FUNCTION},
-                              {"kq3917e_error_message", "-1", 0}}));
-}
+        calls +=
+            c.name + "(" + std::to_string(c.session) + "," + c.args + ")=" + std::to_string(c.status) + " ";
+    const std::string s = std::to_string(session);
+    EXPECT_EQ(calls, "kq3917e_init(0,\"PXI1::2::INSTR\",1,0)=0 kq3917e_confInputTriggering(" + s +
+                         ",2,1,2.5e-07,0)=0 kq3917e_read(0,)=0 kq3917e_confMeasurement(" + s + ",99)=" +
+                         std::to_string(KQ3917E_ERROR_FUNCTION) + " kq3917e_error_message(0,-1)=0 ");
 
-TEST_F(Driver, SeamRefusalsAndWarnings)
-{
     const auto aperture = query<ViInt32>(kq3917e_queryAperture);
-    drvtest::Refuse("kq3917e_confAperture", -42);
-    EXPECT_EQ(kq3917e_confAperture(0, 5000), -42);
-    EXPECT_EQ(aperture(), "100"); // refused: nothing done
-    drvtest::Refuse("kq3917e_confAperture", 7);
-    EXPECT_EQ(kq3917e_confAperture(0, 5000), 7);
-    EXPECT_EQ(aperture(), "5000");                                  // warning: done
-    EXPECT_EQ(kq3917e_confAperture(0, -1), KQ3917E_ERROR_APERTURE); // a failure beats the warning
+    for (auto [refusal, afterwards] : {std::pair{-42, "100"}, {7, "5000"}}) {
+        drvtest::Refuse("kq3917e_confAperture", refusal);
+        EXPECT_EQ(kq3917e_confAperture(0, 5000), refusal);
+        EXPECT_EQ(aperture(), afterwards);
+    }
+    EXPECT_EQ(kq3917e_confAperture(0, -1), KQ3917E_ERROR_APERTURE);
     drvtest::ClearRefusals();
+    // Closing, simulating and messages are never refused.
     drvtest::RefuseAll(VI_ERROR_TMO);
     EXPECT_EQ(kq3917e_reset(0), VI_ERROR_TMO);
     EXPECT_EQ(kq3917e_close(0), VI_SUCCESS);
@@ -296,17 +295,13 @@ TEST_F(Driver, SeamRefusalsAndWarnings)
 } // namespace
 
 // The program's demonstration (no ResetDriver, no test clock) runs on the
-// machine's clock. A second module with an unreachable trigger level lets
-// real time pass: its 5 ms timeout takes 5 ms, and meanwhile the open gate
-// of the demonstration module counts 100 kHz of it.
+// machine's clock: an idle module's 5 ms timeout lets real time pass, which
+// the open gate of the demonstration module counts at 100 kHz.
 TEST(DriverClock, DemonstrationRunsOnTheMachineClock)
 {
     auto seconds = [] { return uctsim::monotonicSeconds(); };
-    ASSERT_EQ(kq3917e_simulate(1), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_reset(0), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confMeasurement(0, 8), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_confAperture(0, 10), VI_SUCCESS);
-    ASSERT_EQ(kq3917e_openCloseGate(0, 1, 1), VI_SUCCESS);
+    accepted({kq3917e_simulate(1), kq3917e_reset(0), kq3917e_confMeasurement(0, 8),
+              kq3917e_confAperture(0, 10), kq3917e_openCloseGate(0, 1, 1)});
     ViReal64 before = 0, after = 0;
     const double first = seconds();
     ASSERT_EQ(kq3917e_read(0, &before), VI_SUCCESS);
