@@ -94,8 +94,7 @@ QString locate(const char *fileName)
     const QString name = QString::fromLocal8Bit(fileName);
     if (QFileInfo(name).isAbsolute())
         return name;
-    for (const QString &dir :
-         {QDir::currentPath(), QCoreApplication::applicationDirPath(), QStringLiteral(UCT_DATA_DIR)}) {
+    for (const QString &dir : QStringList{QDir::currentPath()} + programDataDirectories()) {
         const QString candidate = QDir(dir).filePath(name);
         if (QFileInfo::exists(candidate))
             return candidate;
