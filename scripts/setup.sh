@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs every Debian package that building, running and testing need.
-# Does nothing when all of them are present. Run as root (or with sudo).
+# Does nothing when all of them (and the de_DE.UTF-8 locale) are present.
+# Run as root (or with sudo).
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   # headless display, input and screenshots for the end-to-end tests
   xvfb xauth xdotool imagemagick x11-utils fonts-dejavu-core
+  # a German locale for one suite run under another number format
+  locales
+  # fuzz targets (clang with libFuzzer)
+  clang libclang-rt-14-dev
+  # Debian package (dependencies computed by dpkg-shlibdeps) and desktop file checks
+  dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()
@@ -22,15 +29,21 @@ for p in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
   sudo_cmd=(sudo)
 fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -q
-"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -q
+  "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen
+fi
