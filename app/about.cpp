@@ -60,8 +60,8 @@ void openHelpFile(void)
     if (LaunchExecutable(opener, arguments, 1) != UIE_NO_ERROR) {
         char message[SHARED_TEXT_SIZE + 128];
         snprintf(message, sizeof message,
-                 "The help cannot be shown: the program %s, which opens\n%s\nwas not found.", opener,
-                 sharedText);
+                 "The help cannot be shown: the program %s, which opens\n%s\nwas not found or did not start.",
+                 opener, sharedText);
         MessagePopup(HELP_TITLE, message);
     }
 }

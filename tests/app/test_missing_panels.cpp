@@ -45,7 +45,7 @@ TEST_F(AppTest, HelpOpensTheFirstFileThatExistsOrSaysWhatIsMissing)
                                "manual of this program was found.";
     auto noOpener = [](const std::string &file) {
         return "Help: The help cannot be shown: the program xdg-open, which opens\n" + file +
-               "\nwas not found.";
+               "\nwas not found or did not start.";
     };
     // Files present (working folder, beside, manual), opener on PATH, launched file or popup.
     const std::tuple<int, bool, std::string, std::string> cases[] = {
