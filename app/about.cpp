@@ -11,7 +11,7 @@
 int aboutPanel = 0;
 
 // Programs are started directly, never through a shell, so a path with
-// spaces or quotes stays one argument.
+// spaces or quotes stays one argument. The user manual is a web page.
 #ifdef _WIN32
 #define HELP_VIEWER "hh"
 #define WEB_OPENER "explorer.exe"
@@ -22,22 +22,48 @@ int aboutPanel = 0;
 #define PATH_SEPARATOR "/"
 #endif
 
-void openHelpFile(void)
+static int fileExists(const char *path)
+{
+    FILE *file = fopen(path, "rb");
+    if (file == NULL)
+        return 0;
+    fclose(file);
+    return 1;
+}
+
+// The maker's help file, in the working folder or installed with the
+// program; sharedText receives its path. Returns 1 when there is one.
+static int findHelpFile(void)
 {
     char directory[MAX_PATHNAME_LEN] = "";
-    if (GetDir(directory, sizeof directory) < 0)
-        return;
-    int length = snprintf(sharedText, sizeof sharedText, "%s" PATH_SEPARATOR HELP_FILE_NAME, directory);
-    // A cut path would name another file.
-    if (length < 0 || length >= (int)sizeof sharedText)
-        return;
-    // The viewer would complain about a missing file in a window of its own.
-    FILE *help = fopen(sharedText, "rb");
-    if (help == NULL)
-        return;
-    fclose(help);
+    if (GetDir(directory, sizeof directory) >= 0) {
+        int length = snprintf(sharedText, sizeof sharedText, "%s" PATH_SEPARATOR HELP_FILE_NAME, directory);
+        // A cut path would name another file.
+        if (length > 0 && length < (int)sizeof sharedText && fileExists(sharedText))
+            return 1;
+    }
+    return GetProgramFilePath(HELP_FILE_NAME, sharedText, sizeof sharedText) == UIE_NO_ERROR;
+}
+
+void openHelpFile(void)
+{
+    const char *opener = HELP_VIEWER;
+    if (!findHelpFile()) {
+        opener = WEB_OPENER;
+        if (GetProgramFilePath(MANUAL_FILE_NAME, sharedText, sizeof sharedText) != UIE_NO_ERROR) {
+            MessagePopup(HELP_TITLE, "No help is installed: neither the help file " HELP_FILE_NAME
+                                     " nor the user manual of this program was found.");
+            return;
+        }
+    }
     const char *arguments[] = {sharedText};
-    LaunchExecutable(HELP_VIEWER, arguments, 1);
+    if (LaunchExecutable(opener, arguments, 1) != UIE_NO_ERROR) {
+        char message[SHARED_TEXT_SIZE + 128];
+        snprintf(message, sizeof message,
+                 "The help cannot be shown: the program %s, which opens\n%s\nwas not found or did not start.",
+                 opener, sharedText);
+        MessagePopup(HELP_TITLE, message);
+    }
 }
 
 void openWebSite(void)

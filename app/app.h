@@ -17,8 +17,12 @@
 #define MAX_MODULES 10
 // The maker's web site, opened by the about panel.
 #define MAKER_WEB_ADDRESS "https://www.zora-instruments.example/"
-// Help file, looked for in the current working directory.
+// The maker's help file, looked for in the current working directory, then
+// among the program's installed files; without it HELP shows the program's
+// own user manual (installed with it).
 #define HELP_FILE_NAME "kq3917e.chm"
+#define MANUAL_FILE_NAME "manual/index.html"
+#define HELP_TITLE "Help"
 
 // ---- session globals, alive for the whole run
 extern ViSession instrSession;                // driver session, 0 until a module is opened
@@ -62,7 +66,7 @@ int reportSfpError(ViStatus status, const char *functionName);
 enum { MODULE_ONLINE = 0, MODULE_NO_RESPONSE = 1, MODULE_DEMO = 2 };
 void showModuleStatus(int state);
 
-// ---- help and web site: a missing opener or help file shows nothing
+// ---- help and web site: HELP says what is missing; a missing browser shows nothing
 void openHelpFile(void);
 void openWebSite(void);
 

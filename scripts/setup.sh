@@ -20,22 +20,16 @@ packages=(
   python3
   # a German locale, to run the tests under a decimal comma
   locales
+  # fuzz targets (clang with libFuzzer)
+  clang libclang-rt-14-dev
+  # Debian package (dependencies computed by dpkg-shlibdeps) and desktop file checks
+  dpkg-dev file desktop-file-utils appstream
 )
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then
   sudo_cmd=(sudo)
 fi
-
-# Generates the German locale when it is missing (needs the locales package).
-ensure_german_locale() {
-  if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
-    return
-  fi
-  "${sudo_cmd[@]}" sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
-  "${sudo_cmd[@]}" locale-gen
-}
 
 missing=()
 for p in "${packages[@]}"; do
@@ -50,4 +44,10 @@ if [ ${#missing[@]} -ne 0 ]; then
   "${sudo_cmd[@]}" apt-get update -q
   "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
-ensure_german_locale
+
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the de_DE.UTF-8 locale"
+  "${sudo_cmd[@]}" sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -qx 'de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' | "${sudo_cmd[@]}" tee -a /etc/locale.gen >/dev/null
+  "${sudo_cmd[@]}" locale-gen
+fi

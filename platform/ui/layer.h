@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <deque>
 #include <memory>
@@ -55,6 +56,9 @@ inline constexpr char pendingTextProperty[] = "uctPendingText";
 void showText(QLineEdit *edit, const QString &text);
 
 bool initialized();
+// Where the program's own files are: beside the executable, then the data
+// folder of an installation (UCT_DATA_DIR, relative to the executable's).
+QStringList programDataDirectories();
 PanelRec *findPanel(int handle);
 // The control or nullptr with *error set to UIE_INVALID_PANEL / UIE_INVALID_CONTROL.
 ControlRec *findControl(int panel, int control, int *error);

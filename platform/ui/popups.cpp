@@ -260,6 +260,35 @@ int GetDir(char *directory, int directorySize)
     return copyText(QDir::toNativeSeparators(QDir::currentPath()), directory, directorySize);
 }
 
+QStringList uct::ui::programDataDirectories()
+{
+    const QDir program(QCoreApplication::applicationDirPath());
+    return {program.path(), program.filePath(QStringLiteral(UCT_DATA_DIR))};
+}
+
+int GetProgramFilePath(const char *fileName, char *path, int pathSize)
+{
+    if (path && pathSize > 0)
+        path[0] = '\0';
+    const QString name = fromUser(fileName);
+    if (name.isEmpty())
+        return UIE_FILE_NOT_FOUND;
+    for (const QString &dir : programDataDirectories()) {
+        const QFileInfo candidate(QDir(dir), name);
+        if (!candidate.isFile())
+            continue;
+        // A path cut short would name another file: better none.
+        if (copyText(QDir::toNativeSeparators(candidate.absoluteFilePath()), path, pathSize) !=
+            UIE_NO_ERROR) {
+            if (path && pathSize > 0)
+                path[0] = '\0';
+            return UIE_BUFFER_TOO_SMALL;
+        }
+        return UIE_NO_ERROR;
+    }
+    return UIE_FILE_NOT_FOUND;
+}
+
 int Delay(double seconds)
 {
     if (!(seconds > 0) || !std::isfinite(seconds))

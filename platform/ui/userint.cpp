@@ -108,8 +108,7 @@ QString locate(const char *fileName)
         return name;
     if (const QString chosen = qEnvironmentVariable("UCT_SFP_RESOURCE_FILE"); !chosen.isEmpty())
         return chosen;
-    for (const QString &dir :
-         {QCoreApplication::applicationDirPath(), QStringLiteral(UCT_DATA_DIR), QDir::currentPath()}) {
+    for (const QString &dir : programDataDirectories() + QStringList{QDir::currentPath()}) {
         const QString candidate = QDir(dir).filePath(name);
         if (QFileInfo::exists(candidate))
             return candidate;

@@ -172,4 +172,8 @@ int SetWaitCursor(int on);
 // that cannot be found returns UIE_PROGRAM_NOT_FOUND and shows nothing.
 int LaunchExecutable(const char *program, const char *const arguments[], int argumentCount);
 int GetDir(char *directory, int directorySize); // current working directory
+// Full path of a file installed with the program (beside the executable, then
+// in the installed data folder): 0, UIE_FILE_NOT_FOUND (path empty) or
+// UIE_BUFFER_TOO_SMALL (path empty).
+int GetProgramFilePath(const char *fileName, char *path, int pathSize);
 int Delay(double seconds);

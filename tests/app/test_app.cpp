@@ -106,12 +106,20 @@ TEST_F(AppTest, HelpAndWebOpenWhatExistsAsOneArgument)
     ASSERT_TRUE(QDir().mkpath(work) && QFile::link("/bin/true", work + "/xdg-open"));
     QDir::setCurrent(work);
     setenv("PATH", work.toStdString().c_str(), 1);
-    openHelpFile(); // not there yet: nothing
+    // No help file yet: the manual, found as an installation would place it.
+    const std::string manual =
+        QDir(QCoreApplication::applicationDirPath() + "/../share/uct-sfp/" MANUAL_FILE_NAME)
+            .canonicalPath()
+            .toStdString();
+    ASSERT_FALSE(manual.empty()) << "the build folder lacks the manual";
+    openHelpFile();
     QFile(QString::fromStdString(help)).open(QIODevice::WriteOnly);
     openHelpFile();
     uitest::CallCtrlCallback(LoadPanel(0, RESOURCE_FILE, ABOUT), ABOUT_WEB, EVENT_COMMIT);
     EXPECT_EQ(uitest::LaunchedCommands(),
-              (std::vector<std::vector<std::string>>{{"xdg-open", help}, {"xdg-open", MAKER_WEB_ADDRESS}}));
+              (std::vector<std::vector<std::string>>{
+                  {"xdg-open", manual}, {"xdg-open", help}, {"xdg-open", MAKER_WEB_ADDRESS}}));
+    EXPECT_TRUE(uitest::Popups().empty());
     setenv("PATH", savedPath.c_str(), 1);
     QDir::setCurrent(savedDir);
 }

@@ -49,16 +49,17 @@ e2e_fail() {
     exit 1
 }
 
-# e2e_start [VAR=value ...]: starts the program from the work folder with the
-# given environment (for example UCT_SIMKIT_CHASSIS=...), the simulated PXI
-# system on the library path when E2E_SIMKIT=1.
+# e2e_start [VAR=value ...]: starts the program (E2E_PROGRAM, by default the
+# build's) from the work folder with the given environment (for example
+# UCT_SIMKIT_CHASSIS=...), the simulated PXI system on the library path when
+# E2E_SIMKIT=1.
 e2e_start() {
     local libs=""
     if [ "${E2E_SIMKIT:-0}" = 1 ]; then
         libs="$UCT_BUILD_DIR/simkit"
     fi
     (cd "$E2E_WORK" && exec env QT_QPA_PLATFORM=xcb LD_LIBRARY_PATH="$libs" UCT_SIMKIT_LOG="$E2E_LOG" "$@" \
-        "$UCT_BUILD_DIR/bin/uct-sfp") &
+        "${E2E_PROGRAM:-$UCT_BUILD_DIR/bin/uct-sfp}") &
     E2E_PID=$!
 }
 
