@@ -212,6 +212,14 @@ int SetPanelPos(int, int, int)
     return 0;
 }
 
+// The choice panel stays up; the user leaves it only through its buttons.
+int GetPanelAttribute(int panel, int attribute, int *value)
+{
+    check(panel == choicePanel && attribute == ATTR_VISIBLE);
+    *value = 1;
+    return 0;
+}
+
 int SetCtrlVal(int panel, int, int)
 {
     check(panel == choicePanel);
