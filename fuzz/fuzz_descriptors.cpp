@@ -262,6 +262,9 @@ int SetWaitCursor(int)
     return 0;
 }
 
+// The main panel's status lamp, which checkError sets: not on screen here.
+void showModuleStatus(int) {}
+
 // One pass of the event loop: perhaps a press on the choice panel.
 int ProcessSystemEvents(void)
 {
