@@ -22,9 +22,7 @@ class CalibrationTest : public ::testing::Test
     static void SetUpTestSuite()
     {
         ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
-        registerAppCallbacks();
-        registerMainPanelCallbacks();
-        registerMeasureCallbacks();
+        registerProgramCallbacks();
         registerCalibrationCallbacks();
     }
 
