@@ -8,8 +8,6 @@
 namespace
 {
 
-const std::string dashes = "-------------  "; // as wide as "0.0000000E+00  "
-
 std::string display()
 {
     return text(MAIN_READING) + "|" + text(MAIN_ANNUNCIATOR);
@@ -22,52 +20,36 @@ bool goodReading()
     return shown.find("E+03  |") != std::string::npos && shown.back() == '|' && shown[0] != '-';
 }
 
-// How the next reading fails: the module answers that no trigger came (level
-// 4 V on its 3 V signal), does not answer, or refuses.
-enum Failure { NO_TRIGGER, SILENT, REFUSED };
-struct FailedReading {
-    int control;
-    Failure failure;
-    const char *shown;
-};
-
-class FailedReadingTest : public MainPanelTest, public ::testing::WithParamInterface<FailedReading>
+// A good reading, then one that fails (refused with status, or level 4 V on
+// the 3 V signal when status is 0): dashes as wide as "0.0000000E+00  " and
+// the reason, until the next good reading.
+TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
 {
-};
-
-TEST_P(FailedReadingTest, ShowsDashesAndWhyUntilTheNextGoodReading)
-{
-    const auto [control, failure, shown] = GetParam();
-    const char *operation = control == MAIN_SINGLE ? "kq3917e_read" : "kq3917e_fetch";
-    press(control);
-    mainTicks();
-    ASSERT_TRUE(goodReading()) << display();
-    if (failure == NO_TRIGGER) {
-        accepted({kq3917e_confInputTriggering(0, 1, 0, 4.0, 0)});
-    } else {
-        drvtest::Refuse(operation, failure == SILENT ? VI_ERROR_TMO : refusedStatus);
-    }
-    if (control == MAIN_SINGLE) {
+    const std::tuple<int, ViStatus, const char *> cases[] = {{MAIN_SINGLE, 0, "NO TRIGGER"},
+                                                             {MAIN_SINGLE, VI_ERROR_TMO, "NO RESPONSE"},
+                                                             {MAIN_SINGLE, refusedStatus, "NO READING"},
+                                                             {MAIN_CONTINUOUS, 0, "NO TRIGGER"},
+                                                             {MAIN_CONTINUOUS, VI_ERROR_TMO, "NO RESPONSE"}};
+    for (auto [control, status, shown] : cases) {
         press(control);
+        mainTicks();
+        ASSERT_TRUE(goodReading()) << display();
+        if (status != 0) {
+            drvtest::Refuse(control == MAIN_SINGLE ? "kq3917e_read" : "kq3917e_fetch", status);
+        }
+        accepted({kq3917e_confInputTriggering(0, 1, 0, status ? 0.0 : 4.0, 0)});
+        press(control == MAIN_SINGLE ? control : MAIN_ABORT);
+        mainTicks();
+        EXPECT_EQ(display(), std::string("-------------  |") + shown);
+        EXPECT_EQ(continuousMode, 0);
+        drvtest::ClearRefusals();
+        accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 0)});
     }
-    mainTicks();
-    EXPECT_EQ(display(), dashes + "|" + shown);
-    EXPECT_EQ(continuousMode, 0);
-
-    drvtest::ClearRefusals();
-    accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 0)});
-    press(control);
+    press(MAIN_SINGLE);
     mainTicks();
     EXPECT_TRUE(goodReading()) << display();
     EXPECT_EQ(uitest::Popups().size(), 0u);
 }
-
-INSTANTIATE_TEST_SUITE_P(Readings, FailedReadingTest,
-                         ::testing::Values(FailedReading{MAIN_SINGLE, NO_TRIGGER, "NO TRIGGER"},
-                                           FailedReading{MAIN_SINGLE, SILENT, "NO RESPONSE"},
-                                           FailedReading{MAIN_SINGLE, REFUSED, "NO READING"},
-                                           FailedReading{MAIN_CONTINUOUS, NO_TRIGGER, "NO TRIGGER"},
-                                           FailedReading{MAIN_CONTINUOUS, SILENT, "NO RESPONSE"}));
 
 TEST_F(MainPanelTest, CalibrationHoldingTheModuleIsShownOnTheMainDisplay)
 {
