@@ -65,6 +65,9 @@ int reportSfpError(ViStatus status, const char *functionName);
 // demoMode is set.
 enum { MODULE_ONLINE = 0, MODULE_NO_RESPONSE = 1, MODULE_DEMO = 2 };
 void showModuleStatus(int state);
+// What a panel title names in brackets: the module's VISA resource, or
+// "Demonstration mode" while the driver simulates the module.
+const char *titledModule(void);
 
 // ---- help and web site: HELP says what is missing; a missing browser shows nothing
 void openHelpFile(void);

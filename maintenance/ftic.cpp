@@ -122,7 +122,7 @@ int kq3917cal_fticPanelCallback(int panel, int event, void *callbackData, int ev
     switch (event) {
     case EVENT_GOT_FOCUS:
         snprintf(sharedText, SHARED_TEXT_SIZE, "ZORa 3917 Universal Counter Timer - Calibrate [%s]",
-                 resourceName);
+                 titledModule());
         SetPanelAttribute(panel, ATTR_TITLE, sharedText);
         if (demoMode) {
             break;

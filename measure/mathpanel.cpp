@@ -32,7 +32,7 @@ int mathInit(int panel, int event, void *callbackData, int eventData1, int event
         SetCtrlVal(panel, MATH_VALUE1, value1);
         SetCtrlVal(panel, MATH_VALUE2, value2);
     }
-    snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", resourceName);
+    snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", titledModule());
     SetPanelAttribute(panel, ATTR_TITLE, sharedText);
     return 0;
 }
