@@ -55,8 +55,9 @@ void reportLoadFailure(const char *title, int handle);
 void reportError(const char *title, const char *actionText, ViStatus status);
 // Also the status lamp: a call that succeeded shows the module answering.
 void checkError(ViStatus status, const char *actionText);
-// Returns SFP_ERROR_EXIT when the user chose "Exit": the caller closes its panel.
-enum { SFP_ERROR_CONTINUE = 0, SFP_ERROR_EXIT = 1 };
+// Returns SFP_ERROR_CLOSE_PANEL when the user chose "Close Panel": the caller
+// closes its panel.
+enum { SFP_ERROR_CONTINUE = 0, SFP_ERROR_CLOSE_PANEL = 1 };
 int reportSfpError(ViStatus status, const char *functionName);
 
 // ---- status lamp MAIN_STATUS_LED: "ONLINE" (lit) while the module answers,
