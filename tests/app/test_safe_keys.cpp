@@ -10,42 +10,36 @@
 
 #include <cstdlib>
 
-// Row 2's probe fails and rows 4 to 10 have no module: their Select buttons
+// Row 2's probe fails and rows 4 to 10 hold no module: their Select buttons
 // are dimmed, and a click on one chooses nothing.
 TEST_F(AppTest, ChoicePanelDimsEmptyRows)
 {
     setenv("UCT_SIMKIT_CHASSIS", "PXI3::10::INSTR,slot=6;PXI4::12::INSTR,noslot;PXI5::13::INSTR,slot=9", 1);
     SetUp();
-    static_assert(CHOOSE_SELECT_10 - CHOOSE_SELECT_1 == 27);
     std::string dimmed;
     int chosenByClick = CHOICE_NONE;
     QTimer::singleShot(0, [&] {
-        int panel = 1;
+        int panel = 1, d = -1;
         while (!uitest::ControlWidget(panel, CHOOSE_CANCEL))
             panel++;
-        for (int row = 0; row < MAX_MODULES; row++) {
-            int d = -1;
-            GetCtrlAttribute(panel, CHOOSE_SELECT_1 + 3 * row, ATTR_DIMMED, &d);
-            dimmed += std::to_string(d);
-        }
+        static_assert(CHOOSE_SELECT_10 - CHOOSE_SELECT_1 == 27);
+        for (int row = 0; row < MAX_MODULES; row++)
+            dimmed +=
+                std::to_string((GetCtrlAttribute(panel, CHOOSE_SELECT_1 + 3 * row, ATTR_DIMMED, &d), d));
         QTest::mouseClick(uitest::ControlWidget(panel, CHOOSE_SELECT_2), Qt::LeftButton);
         chosenByClick = chosenIndex;
         QTest::mouseClick(uitest::ControlWidget(panel, CHOOSE_CANCEL), Qt::LeftButton);
     });
     EXPECT_EQ(openInstrumentSession(), SESSION_GAVE_UP);
-    EXPECT_EQ(dimmed, "0101111111");
-    EXPECT_EQ(chosenByClick, CHOICE_NONE);
+    EXPECT_EQ(dimmed + " " + std::to_string(chosenByClick), "0101111111 -1");
 }
 
-// The about panel opens with Close as the focused button: Enter closes it
-// and starts no browser.
+// The about panel opens with Close focused: Enter closes it, no browser starts.
 TEST_F(AppTest, AboutPanelEnterCloses)
 {
-    aboutPanel = LoadPanel(0, RESOURCE_FILE, ABOUT);
-    DisplayPanel(aboutPanel);
-    QWidget *window = uitest::PanelWidget(aboutPanel);
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    DisplayPanel(aboutPanel = LoadPanel(0, RESOURCE_FILE, ABOUT));
+    uitest::PanelWidget(aboutPanel)->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(uitest::PanelWidget(aboutPanel)));
     ASSERT_EQ(QApplication::focusWidget(), uitest::ControlWidget(aboutPanel, ABOUT_CLOSE));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     EXPECT_EQ(aboutPanel, 0);

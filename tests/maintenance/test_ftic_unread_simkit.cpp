@@ -14,8 +14,8 @@ TEST_F(CalibrationTest, UnreadThresholdIsNeverSent)
     } inputs[] = {{FTIC_IN1_HYSTERESIS, FTIC_IN1_THRESHOLD, 1}, {FTIC_IN2_HYSTERESIS, FTIC_IN2_THRESHOLD, 8}};
     for (const auto &in : inputs) {
         SCOPED_TRACE(in.otherDac);
-        for (ViInt16 dac = 1; dac <= 14; dac++)
-            ASSERT_EQ(kq3917e_confCalibrationDAC(instrSession, dac, (ViInt16)(100 + dac)), VI_SUCCESS);
+        ASSERT_EQ(kq3917e_confCalibrationDAC(instrSession, in.otherDac, (ViInt16)(100 + in.otherDac)),
+                  VI_SUCCESS);
         uitest::CallPanelCallback(fticPanel, EVENT_GOT_FOCUS);
         QWidget *threshold = uitest::ControlWidget(fticPanel, in.threshold);
         auto state = [&] {
@@ -24,12 +24,12 @@ TEST_F(CalibrationTest, UnreadThresholdIsNeverSent)
             return std::to_string(value(fticPanel, in.threshold)) +
                    (threshold->isEnabled() ? " " : " dimmed ") + caption;
         };
-        const std::string before = std::to_string(100 + in.otherDac) + " THRESHOLD DAC";
+        const std::string code = std::to_string(100 + in.otherDac), before = code + " THRESHOLD DAC";
         EXPECT_EQ(state(), before);
 
         drvtest::Refuse("kq3917e_queryCalibrationDAC", refusedStatus);
         QTest::mouseClick(uitest::ControlWidget(fticPanel, in.button), Qt::LeftButton);
-        EXPECT_EQ(state(), std::to_string(100 + in.otherDac) + " dimmed THRESHOLD DAC (NOT READ)");
+        EXPECT_EQ(state(), code + " dimmed THRESHOLD DAC (NOT READ)");
         drvtest::ClearCalls();
         QTest::keyClicks(threshold, "7");
         QTest::keyClick(threshold, Qt::Key_Return);

@@ -1,13 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Every VISA constant the program uses, against the values the VISA
-// specification publishes: a wrong one would misread a status or address
-// the wrong attribute or register space.
+// Every VISA constant the program uses against the value the VISA standard
+// publishes: a wrong one misreads a status or reaches the wrong attribute or
+// address space.
 #include "visa.h"
 
 #include <gtest/gtest.h>
-
-namespace
-{
 
 TEST(VisaConstants, MatchThePublishedValues)
 {
@@ -55,9 +52,4 @@ TEST(VisaConstants, MatchThePublishedValues)
 #undef PUBLISHED
     for (const auto &c : constants)
         EXPECT_EQ(c.defined, c.published) << c.name;
-    // Statuses are signed: errors negative, warnings positive.
-    EXPECT_LT(VI_ERROR_INV_SPACE, 0);
-    EXPECT_GT(VI_WARN_CONFIG_NLOADED, 0);
 }
-
-} // namespace
