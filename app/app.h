@@ -60,8 +60,9 @@ void checkError(ViStatus status, const char *actionText);
 // "API Error" popup, each action text with its status.
 void beginReportBatch(void);
 void endReportBatch(void);
-// Returns SFP_ERROR_EXIT when the user chose "Exit": the caller closes its panel.
-enum { SFP_ERROR_CONTINUE = 0, SFP_ERROR_EXIT = 1 };
+// Returns SFP_ERROR_CLOSE_PANEL when the user chose "Close Panel": the caller
+// closes its panel.
+enum { SFP_ERROR_CONTINUE = 0, SFP_ERROR_CLOSE_PANEL = 1 };
 int reportSfpError(ViStatus status, const char *functionName);
 
 // ---- status lamp MAIN_STATUS_LED: "ONLINE" (lit) while the module answers,
@@ -70,6 +71,9 @@ int reportSfpError(ViStatus status, const char *functionName);
 // demoMode is set.
 enum { MODULE_ONLINE = 0, MODULE_NO_RESPONSE = 1, MODULE_DEMO = 2 };
 void showModuleStatus(int state);
+// What a panel title names in brackets: the module's VISA resource, or
+// "Demonstration mode" while the driver simulates the module.
+const char *titledModule(void);
 
 // ---- help and web site: HELP says what is missing; a missing browser shows nothing
 void openHelpFile(void);

@@ -118,7 +118,7 @@ void checkError(ViStatus status, const char *actionText)
 }
 
 // Popup buttons; Esc gives "Demo", as it always did.
-enum { SFP_BUTTON_IGNORE = 1, SFP_BUTTON_DEMO = 2, SFP_BUTTON_EXIT = 3 };
+enum { SFP_BUTTON_IGNORE = 1, SFP_BUTTON_DEMO = 2, SFP_BUTTON_CLOSE = 3 };
 
 int reportSfpError(ViStatus status, const char *functionName)
 {
@@ -135,12 +135,12 @@ int reportSfpError(ViStatus status, const char *functionName)
     }
     snprintf(message, sizeof message,
              "Function \"%s\" returned the error:\n\"%s\"\nClick:\n  \"Ignore\" to return to the current "
-             "panel\n  \"Exit\" to close the current panel\n  \"Demo\" to switch to the demo mode.",
+             "panel\n  \"Close Panel\" to close the current panel\n  \"Demo\" to switch to the demo mode.",
              functionName, text);
-    int button = GenericMessagePopup("Soft Front Panel Error", message, "Ignore", "Demo", "Exit", NULL, 0, 0,
-                                     SFP_BUTTON_IGNORE, SFP_BUTTON_IGNORE, SFP_BUTTON_DEMO);
-    if (button == SFP_BUTTON_EXIT)
-        return SFP_ERROR_EXIT;
+    int button = GenericMessagePopup("Soft Front Panel Error", message, "Ignore", "Demo", "Close Panel", NULL,
+                                     0, 0, SFP_BUTTON_IGNORE, SFP_BUTTON_IGNORE, SFP_BUTTON_DEMO);
+    if (button == SFP_BUTTON_CLOSE)
+        return SFP_ERROR_CLOSE_PANEL;
     if (button == SFP_BUTTON_DEMO) {
         demoMode = 1;
         kq3917e_simulate(1);

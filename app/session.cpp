@@ -155,6 +155,9 @@ static int fillChoiceRows(int panel, int found, int rowFilled[MAX_MODULES])
         }
         viClose(probe);
     }
+    // Only a filled row can be chosen.
+    for (int row = 0; row < MAX_MODULES; row++)
+        SetCtrlAttribute(panel, selectButtons[row], ATTR_DIMMED, row < found && rowFilled[row] ? 0 : 1);
     return filled;
 }
 

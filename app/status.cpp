@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The status lamp beside the slot: whether the module answers, or whether the
-// driver only simulates one.
+// The status lamp beside the slot and the panel titles: whether the module
+// answers, or whether the driver only simulates one.
 #include "app.h"
 
 #include "userint.h"
@@ -18,4 +18,11 @@ void showModuleStatus(int state)
     }
     SetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, captions[state]);
     SetCtrlVal(mainPanel, MAIN_STATUS_LED, state == MODULE_NO_RESPONSE ? 0 : 1);
+}
+
+const char *titledModule(void)
+{
+    // resourceName then holds whatever VISA listed last, or the module that
+    // was left: neither is what the panels show.
+    return demoMode ? "Demonstration mode" : resourceName;
 }

@@ -45,7 +45,19 @@ struct World {
     int openProbes = 0; // probe sessions not closed yet
     bool findListOpen = false;
     bool simulating = false;
+    bool filled[MAX_MODULES] = {}, dimmed[MAX_MODULES] = {}; // choice rows
 } world;
+
+const int selects[MAX_MODULES] = {CHOOSE_SELECT_1, CHOOSE_SELECT_2, CHOOSE_SELECT_3, CHOOSE_SELECT_4,
+                                  CHOOSE_SELECT_5, CHOOSE_SELECT_6, CHOOSE_SELECT_7, CHOOSE_SELECT_8,
+                                  CHOOSE_SELECT_9, CHOOSE_SELECT_10};
+
+// The row of a choice panel control in a table of one control per row, or -1.
+int rowOf(const int (&table)[MAX_MODULES], int control)
+{
+    const int *found = std::find(std::begin(table), std::end(table), control);
+    return found == std::end(table) ? -1 : (int)(found - std::begin(table));
+}
 
 // A failed check names its line before it ends the run.
 #define check(condition) ((condition) ? (void)0 : fail(__LINE__))
@@ -232,10 +244,22 @@ int SetCtrlVal(int panel, int control, const char *value)
         CHOOSE_RESOURCE_1, CHOOSE_RESOURCE_2, CHOOSE_RESOURCE_3, CHOOSE_RESOURCE_4, CHOOSE_RESOURCE_5,
         CHOOSE_RESOURCE_6, CHOOSE_RESOURCE_7, CHOOSE_RESOURCE_8, CHOOSE_RESOURCE_9, CHOOSE_RESOURCE_10};
     check(panel == choicePanel);
-    if (std::find(std::begin(resources), std::end(resources), control) != std::end(resources))
+    if (int row = rowOf(resources, control); row >= 0) {
         check(listedDevice(value) != nullptr);
-    else // a slot number: "-32768" at most
+        world.filled[row] = true;
+    } else { // a slot number: "-32768" at most
         check(strnlen(value, 16) <= 6);
+    }
+    return 0;
+}
+
+// Only the Select buttons of rows without a module are dimmed.
+int SetCtrlAttribute(int panel, int control, int attribute, int value)
+{
+    const int row = rowOf(selects, control);
+    check(panel == choicePanel && attribute == ATTR_DIMMED && row >= 0);
+    check((value != 0) == !world.filled[row]);
+    world.dimmed[row] = value != 0;
     return 0;
 }
 
@@ -278,7 +302,9 @@ int ProcessSystemEvents(void)
     }
     int control = world.input->PickValueInArray(controls);
     int event = world.input->ConsumeBool() ? EVENT_COMMIT : EVENT_LEFT_CLICK;
-    choose_3917(choicePanel, control, event, nullptr, 0, 0);
+    // A dimmed button raises no event.
+    if (int row = rowOf(selects, control); row < 0 || !world.dimmed[row])
+        choose_3917(choicePanel, control, event, nullptr, 0, 0);
     return 0;
 }
 

@@ -240,7 +240,16 @@ int SetCtrlVal(int panel, int control, double value)
 {
     check(panel == configPanel && control == CONFIGSYS_PROGRESS && world.progressVisible);
     check(value >= world.progress && value <= 100.0);
+    // 100 only once every byte of the image is sent.
+    check(value < 100.0 || world.block * blockSize >= world.size);
     world.progress = value;
+    return 0;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, int *value)
+{
+    check(panel == configPanel && control == CONFIGSYS_PROGRESS && attribute == ATTR_PRECISION);
+    *value = 1; // the resource file's
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "userint.h"
 #include <uctpanels.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #define FIRMWARE_TITLE "Firmware Update"
@@ -30,6 +31,11 @@
     "The file is too large for the module: an image has at most 65535 blocks of 1024 bytes "                 \
     "(67107840 bytes). Nothing was sent."
 #define NO_LENGTH_TEXT "The size of the file cannot be found. Nothing was sent."
+#define GREW_FORMAT                                                                                          \
+    "The file grew past the largest image (65535 blocks of 1024 bytes, 67107840 bytes) while it was "        \
+    "sent: its first %ld bytes were sent, the rest was not."
+// Decimals of the progress beyond which the cut below stops (the indicator shows one).
+#define PROGRESS_DECIMALS_MAX 6
 
 static int writeRegister(ViBusAddress offset, ViUInt16 value)
 {
@@ -91,12 +97,38 @@ static const char *awaitAnswer(void)
     return "Timeout waiting for UCT response";
 }
 
-static void showProgress(int panel, ViUInt16 block, long length)
+// The share of the file already sent, cut (never rounded up) to the decimals
+// that the indicator shows: it reads 100 only once every byte is sent.
+static void showProgress(int panel, long block, long length)
 {
-    // An empty or shrunk file has no meaningful percentage.
-    double percent = length > 0 ? (double)((long)block * BLOCK_SIZE) / (double)length * 100.0 : 0.0;
-    SetCtrlVal(panel, CONFIGSYS_PROGRESS, percent);
+    int decimals = 0;
+    GetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_PRECISION, &decimals);
+    long long steps = 100; // per whole file
+    for (int i = 0; i < decimals && i < PROGRESS_DECIMALS_MAX; i++) {
+        steps *= 10;
+    }
+    // An empty file has no meaningful percentage; one that grew has more.
+    long long done = length > 0 ? std::min((long long)block * BLOCK_SIZE * steps / length, steps) : 0;
+    SetCtrlVal(panel, CONFIGSYS_PROGRESS, (double)done * 100.0 / (double)steps);
     ProcessDrawEvents();
+}
+
+// The file's length now, its position kept; -1 when it has none.
+static long fileLength(FILE *file)
+{
+    long position = ftell(file);
+    fseek(file, 0, SEEK_END);
+    long length = ftell(file);
+    fseek(file, position, SEEK_SET);
+    return length;
+}
+
+// The message that stops a file grown past the largest image once `blocks`
+// whole blocks were sent.
+static const char *grownPastLimit(long blocks)
+{
+    snprintf(sharedText, SHARED_TEXT_SIZE, GREW_FORMAT, blocks * BLOCK_SIZE);
+    return sharedText;
 }
 
 // Sends the whole file. Returns NULL after the last block, else the message
@@ -105,7 +137,12 @@ static const char *transferImage(int panel, FILE *file, long length)
 {
     unsigned char data[BLOCK_SIZE];
     for (long block = 0;; block++) {
-        showProgress(panel, (ViUInt16)block, length);
+        showProgress(panel, block, length);
+        // A file that grows past the largest image can never be sent whole:
+        // the transfer stops as soon as it shows.
+        if (fileLength(file) > MAX_IMAGE_SIZE) {
+            return grownPastLimit(block);
+        }
         size_t count = fread(data, 1, BLOCK_SIZE, file);
         if (ferror(file)) {
             return "Error reading file: the image was not sent completely";
@@ -113,9 +150,10 @@ static const char *transferImage(int panel, FILE *file, long length)
         if (count == 0) {
             return block == 0 ? "" : NULL;
         }
-        // The file grew past the largest image since its length was taken.
+        // It grew between that look and this read: block 0xFFFF is past the
+        // largest image.
         if (block == MAX_BLOCKS) {
-            return TOO_LARGE_TEXT;
+            return grownPastLimit(block);
         }
         const char *failure = sendBlock((ViUInt16)block, data, (ViUInt16)count);
         if (failure == NULL) {
@@ -139,9 +177,7 @@ void updateFirmware(int panel)
         return;
     }
     SetWaitCursor(1);
-    fseek(file, 0, SEEK_END);
-    long length = ftell(file);
-    fseek(file, 0, SEEK_SET);
+    long length = fileLength(file);
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
 
     // ftell fails on a stream without a length, and where long has 32 bits

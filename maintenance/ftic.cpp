@@ -83,12 +83,19 @@ static void showDac(int panel, int control, int16_t dac)
     }
 }
 
+// The threshold control edits the DAC of the hysteresis state shown. When
+// that DAC's code cannot be read the control would still hold the other
+// state's code, and a commit would send it into this DAC: it is dimmed and
+// marked not read until a code is read.
 static void showThresholdOf(int panel, const CalInput &in, uint16_t hysteresisCode)
 {
     int16_t code = 0;
-    if (kq3917e_queryCalibrationDAC(instrSession, in.thresholdDac[hysteresisCode ? 1 : 0], &code) >= 0) {
+    int read = kq3917e_queryCalibrationDAC(instrSession, in.thresholdDac[hysteresisCode ? 1 : 0], &code) >= 0;
+    if (read) {
         showThresholdDac(panel, in.threshold, code);
     }
+    SetCtrlAttribute(panel, in.threshold, ATTR_DIMMED, read ? 0 : 1);
+    showReadState(panel, in.threshold, "THRESHOLD DAC", read);
 }
 
 // The LED is lit while the hysteresis code is 0.
@@ -122,7 +129,7 @@ int kq3917cal_fticPanelCallback(int panel, int event, void *callbackData, int ev
     switch (event) {
     case EVENT_GOT_FOCUS:
         snprintf(sharedText, SHARED_TEXT_SIZE, "ZORa 3917 Universal Counter Timer - Calibrate [%s]",
-                 resourceName);
+                 titledModule());
         SetPanelAttribute(panel, ATTR_TITLE, sharedText);
         if (demoMode) {
             break;

@@ -21,6 +21,10 @@ void updateFirmware(int panel);
 // Binds the system configuration panel's callbacks by name.
 void registerMaintenanceCallbacks(void);
 
+// Sets the caption of a value's control to caption, followed by "(NOT READ)"
+// when read is 0: the value shown did not come from the module.
+void showReadState(int panel, int control, const char *caption, int read);
+
 // ---- FTIC calibration and module data panels
 
 // Calibration measurement per input (index 0: input 1, measured with

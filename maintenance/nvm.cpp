@@ -44,7 +44,7 @@ int kq3917cal_nvmPanelCallback(int panel, int event, void *callbackData, int eve
     if (event != EVENT_GOT_FOCUS) {
         return 0;
     }
-    snprintf(sharedText, SHARED_TEXT_SIZE, "ZORa 3917 Universal Counter Timer - NVM [%s]", resourceName);
+    snprintf(sharedText, SHARED_TEXT_SIZE, "ZORa 3917 Universal Counter Timer - NVM [%s]", titledModule());
     SetPanelAttribute(panel, ATTR_TITLE, sharedText);
     if (demoMode) {
         return 0;

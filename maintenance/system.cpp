@@ -15,25 +15,39 @@ int fticPanel = 0;
 int nvmPanel = 0;
 
 #define SELF_TEST_TEXT_SIZE 256
+#define NOT_READ_CAPTION_SIZE 64
+
+void showReadState(int panel, int control, const char *caption, int read)
+{
+    char text[NOT_READ_CAPTION_SIZE];
+    snprintf(text, sizeof text, read ? "%s" : "%s (NOT READ)", caption);
+    SetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, text);
+}
 
 // Got focus: the module's timeout and power-on self-test result. A status
-// other than 0, a warning included, leaves the control as it was.
+// other than 0, a warning included, leaves the control as it was; then, as
+// in demonstration mode (where nothing is read), its caption says that the
+// value shown was not read.
 int configSysInit(int panel, int event, void *callbackData, int eventData1, int eventData2)
 {
     (void)callbackData;
     (void)eventData1;
     (void)eventData2;
-    if (event != EVENT_GOT_FOCUS || demoMode != 0) {
+    if (event != EVENT_GOT_FOCUS) {
         return 0;
     }
     ViInt32 timeout = 0;
-    if (kq3917e_readSystTimeout(instrSession, &timeout) == VI_SUCCESS) {
+    int read = demoMode == 0 && kq3917e_readSystTimeout(instrSession, &timeout) == VI_SUCCESS;
+    if (read) {
         SetCtrlVal(panel, CONFIGSYS_TIMEOUT, (int)timeout);
     }
+    showReadState(panel, CONFIGSYS_TIMEOUT, "TIMEOUT", read);
     ViInt16 result = 0;
-    if (kq3917e_queryPostResult(instrSession, &result) == VI_SUCCESS) {
+    read = demoMode == 0 && kq3917e_queryPostResult(instrSession, &result) == VI_SUCCESS;
+    if (read) {
         SetCtrlVal(panel, CONFIGSYS_POST_RESULT, (int16_t)result);
     }
+    showReadState(panel, CONFIGSYS_POST_RESULT, "POWER-ON TEST", read);
     return 0;
 }
 
@@ -44,7 +58,7 @@ static void closeSystemPanel(void)
 }
 
 // Reports a status of a driver call made from this panel. Returns 1 when the
-// user chose "Exit": the panel is gone then and the caller stops.
+// user chose "Close Panel": the panel is gone then and the caller stops.
 static int reportSystemStatus(ViStatus status, const char *functionName)
 {
     int wasDemo = demoMode;
@@ -54,7 +68,7 @@ static int reportSystemStatus(ViStatus status, const char *functionName)
         // as it does whenever it gets the focus.
         fticInit(mainPanel, EVENT_GOT_FOCUS, NULL, 0, 0);
     }
-    if (choice == SFP_ERROR_EXIT) {
+    if (choice == SFP_ERROR_CLOSE_PANEL) {
         closeSystemPanel();
         return 1;
     }
@@ -133,9 +147,9 @@ static void resetModule(void)
     continuousMode = 0;
     markRunButtons(0);
     ViStatus status = kq3917e_resetCounter(instrSession);
-    if (reportSystemStatus(status, "kq3917e_resetCounter")) {
-        return;
-    }
+    // The record holds the reset values now: the main panel shows the
+    // module's settings again whatever the answer to a report.
+    reportSystemStatus(status, "kq3917e_resetCounter");
     // What a reset changes beyond the settings: it closes the gate, and the
     // math may be off after it.
     if (status >= 0) {

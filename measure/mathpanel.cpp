@@ -35,7 +35,7 @@ int mathInit(int panel, int event, void *callbackData, int eventData1, int event
     } else {
         showMathAnnunciator(MATH_SHOWN_UNKNOWN);
     }
-    snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", resourceName);
+    snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", titledModule());
     SetPanelAttribute(panel, ATTR_TITLE, sharedText);
     return 0;
 }

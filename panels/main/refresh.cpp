@@ -328,7 +328,7 @@ int fticInit(int panel, int event, void *callbackData, int eventData1, int event
     (void)eventData2;
     switch (event) {
     case EVENT_GOT_FOCUS:
-        snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", resourceName);
+        snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", titledModule());
         SetPanelAttribute(panel, ATTR_TITLE, sharedText);
         refreshMainPanel();
         showFunctionUnits(settings.function);

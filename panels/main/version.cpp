@@ -17,8 +17,7 @@
 // The VISA specification version of the session's library. Without a module
 // there is no VISA session to ask: the demonstration shows the fixed "2.0.0",
 // or "N/A" when VISA could not be opened at all (no resource manager). The
-// masks are narrower than the fields (3, 3 and 2 bits), so a version beyond
-// 7.7.3 wraps: 5.8.0 shows as 5.0.0.
+// value packs major, minor and sub-minor into bits 31-20, 19-8 and 7-0.
 static void formatVisaVersion(char *text, size_t textSize)
 {
     if (demoMode != 0 || instrSession == 0) {
@@ -30,7 +29,8 @@ static void formatVisaVersion(char *text, size_t textSize)
         snprintf(text, textSize, NOT_AVAILABLE);
         return;
     }
-    snprintf(text, textSize, "%d.%d.%d", (int)((value >> 20) & 7), (int)((value >> 8) & 7), (int)(value & 3));
+    snprintf(text, textSize, "%u.%u.%u", (unsigned)(value >> 20) & 0xFFFu, (unsigned)(value >> 8) & 0xFFFu,
+             (unsigned)value & 0xFFu);
 }
 
 int openVersionPanel(void)

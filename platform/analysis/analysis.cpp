@@ -5,30 +5,36 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 namespace
 {
 
-// Equal intervals of [base, top]: edge(k) is the lower bound of interval k,
-// edge(count) is top itself.
+// Equal intervals of [base, top] for any finite base < top: edge(k) is the
+// lower bound of interval k, edge(count) is top itself. The span top - base
+// is never formed: it overflows for base -1e308 and top 1e308, and between
+// two neighbouring readings near 1e-300 it is subnormal, where its inverse
+// is infinite.
 class Intervals
 {
   public:
     Intervals(double base, double top, int count)
-        : edges_(static_cast<std::size_t>(count) + 1), scale_(count / (top - base)), count_(count)
+        : edges_(static_cast<std::size_t>(count) + 1), halfSpan_(top / 2 - base / 2), count_(count)
     {
-        for (int k = 0; k < count; ++k)
-            edges_[k] = base + (top - base) * k / count;
-        edges_[count] = top;
+        // Exact at both ends, monotonic, and finite between finite ends.
+        for (int k = 0; k <= count; ++k)
+            edges_[k] = std::lerp(base, top, static_cast<double>(k) / count);
     }
 
-    double centre(int k) const { return 0.5 * (edges_[k] + edges_[k + 1]); }
+    double centre(int k) const { return std::midpoint(edges_[k], edges_[k + 1]); }
 
     // Interval of x, or -1 outside [base, top] (NaN included). Each interval
     // holds edge(k) <= x < edge(k + 1); the last one holds top too. The
-    // estimate from the scaling is corrected against the edges so that a
-    // sample on or near an edge lands on the right side whatever the rounding.
+    // estimate works on halves, which cannot overflow; it may be far off
+    // (the half span of two subnormal ends can round to 0), so it is only a
+    // start within the array, corrected against the edges so that a sample
+    // on or near an edge lands on the right side whatever the rounding.
     int index(double x) const
     {
         const double base = edges_[0];
@@ -37,9 +43,8 @@ class Intervals
             return -1;
         if (x == top)
             return count_ - 1;
-        // Not negative here, so truncation is the floor.
-        const double estimate = (x - base) * scale_;
-        int k = estimate >= count_ ? count_ - 1 : static_cast<int>(estimate);
+        const double estimate = (x / 2 - base / 2) / halfSpan_ * count_;
+        int k = estimate > 0 ? static_cast<int>(std::min(estimate, count_ - 1.0)) : 0;
         while (k > 0 && x < edges_[k])
             --k;
         while (k + 1 < count_ && x >= edges_[k + 1])
@@ -49,7 +54,7 @@ class Intervals
 
   private:
     std::vector<double> edges_;
-    double scale_;
+    double halfSpan_;
     int count_;
 };
 

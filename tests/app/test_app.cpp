@@ -39,10 +39,10 @@ TEST_F(AppTest, SfpErrorPopupsAndAnswers)
 {
     const std::string warning = "Soft Front Panel Warning: Function \"f\" returned the warning:\n\"" +
                                 driverText(VI_WARN_CONFIG_NLOADED) + "\"\n";
-    const std::string error = "Soft Front Panel Error: Function \"f\" returned the error:\n\"" +
-                              driverText(VI_ERROR_TMO) +
-                              "\"\nClick:\n  \"Ignore\" to return to the current panel\n  \"Exit\" to close "
-                              "the current panel\n  \"Demo\" to switch to the demo mode.";
+    const std::string error =
+        "Soft Front Panel Error: Function \"f\" returned the error:\n\"" + driverText(VI_ERROR_TMO) +
+        "\"\nClick:\n  \"Ignore\" to return to the current panel\n  \"Close Panel\" to close "
+        "the current panel\n  \"Demo\" to switch to the demo mode.";
     // Status, demoMode, answer (0: Esc), result, demoMode afterwards, popup.
     const std::tuple<ViStatus, int, int, int, int, std::string> cases[] = {
         {0, 0, 0, SFP_ERROR_CONTINUE, 0, ""},
@@ -50,7 +50,7 @@ TEST_F(AppTest, SfpErrorPopupsAndAnswers)
         {VI_WARN_CONFIG_NLOADED, 0, 0, SFP_ERROR_CONTINUE, 0, warning},
         {VI_ERROR_TMO, 0, 1, SFP_ERROR_CONTINUE, 0, error},
         {VI_ERROR_TMO, 0, 2, SFP_ERROR_CONTINUE, 1, error},
-        {VI_ERROR_TMO, 0, 3, SFP_ERROR_EXIT, 0, error},
+        {VI_ERROR_TMO, 0, 3, SFP_ERROR_CLOSE_PANEL, 0, error},
         {VI_ERROR_TMO, 0, 0, SFP_ERROR_CONTINUE, 1, error},
     };
     for (const auto &[status, demo, answer, result, demoAfter, shown] : cases) {
@@ -62,12 +62,12 @@ TEST_F(AppTest, SfpErrorPopupsAndAnswers)
         EXPECT_EQ(reportSfpError(status, "f"), result);
         EXPECT_EQ(demoMode, demoAfter);
         EXPECT_EQ(popupLines(true), shown.empty() ? std::vector<std::string>{} : std::vector{shown});
-        // The error offers Ignore (Enter), Demo (Esc) and Exit.
+        // The error offers Ignore (Enter), Demo (Esc) and Close Panel.
         for (const uitest::PopupRecord &p : uitest::Popups())
             if (p.title == "Soft Front Panel Error") {
-                EXPECT_EQ(
-                    std::make_tuple(p.kind, p.buttons, p.enterButton, p.escapeButton),
-                    std::make_tuple("generic", std::vector<std::string>{"Ignore", "Demo", "Exit"}, 1, 2));
+                EXPECT_EQ(std::make_tuple(p.kind, p.buttons, p.enterButton, p.escapeButton),
+                          std::make_tuple("generic",
+                                          std::vector<std::string>{"Ignore", "Demo", "Close Panel"}, 1, 2));
             }
         // Switching to the demonstration simulates and resets the same session.
         EXPECT_EQ(callsTo({"kq3917e_simulate", "kq3917e_reset"}),
@@ -91,7 +91,7 @@ TEST_F(AppTest, SfpErrorRealPopupKeys)
             QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, key);
         });
         EXPECT_EQ(reportSfpError(VI_ERROR_TMO, "kq3917e_resetCounter"), SFP_ERROR_CONTINUE);
-        EXPECT_EQ(labels, "Ignore,Demo,Exit,");
+        EXPECT_EQ(labels, "Ignore,Demo,Close Panel,");
         EXPECT_EQ(demoMode, demoAfter) << key;
     }
     uitest::Activate();

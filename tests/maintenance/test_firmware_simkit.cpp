@@ -137,7 +137,7 @@ TEST_F(FirmwareTest, ImagesGoOutBlockByBlockWithProgress)
     const std::tuple<long, int, std::vector<double>, double> cases[] = {
         {1, -1, {}, 0},
         {2048, -1, {}, 100},
-        {2049, -1, {}, 100.0}, // 99.95 shown with one decimal
+        {2049, -1, {}, 99.9},  // 99.95 is cut to one decimal, not rounded
         {1024, 0xFF, {}, 100}, // checksum 0xFC00
         {4096, -1, {0, 25, 50, 75}, 100},
         {4000, -1, {0, 25.6, 51.2, 76.8}, 76.8}};

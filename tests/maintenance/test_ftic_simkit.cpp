@@ -81,7 +81,8 @@ TEST_F(CalibrationTest, FocusReadsTheModuleInOrder)
 
         EXPECT_EQ(uitest::CallPanelCallback(fticPanel, EVENT_GOT_FOCUS), 0);
 
-        EXPECT_EQ(title(fticPanel), "ZORa 3917 Universal Counter Timer - Calibrate [PXI0::7-0.0::INSTR]");
+        EXPECT_EQ(title(fticPanel), std::string("ZORa 3917 Universal Counter Timer - Calibrate [") +
+                                        (c.demo ? "Demonstration mode]" : "PXI0::7-0.0::INSTR]"));
         EXPECT_EQ(calls(), c.calls);
         EXPECT_EQ(panelState(), c.state) << c.refused;
     }

@@ -44,7 +44,8 @@ TEST_F(CalibrationTest, FocusShowsTheModulesTextsInOrder)
 
         EXPECT_EQ(uitest::CallPanelCallback(nvmPanel, EVENT_GOT_FOCUS), 0);
 
-        EXPECT_EQ(title(nvmPanel), "ZORa 3917 Universal Counter Timer - NVM [PXI0::7-0.0::INSTR]");
+        EXPECT_EQ(title(nvmPanel), std::string("ZORa 3917 Universal Counter Timer - NVM [") +
+                                       (demo ? "Demonstration mode]" : "PXI0::7-0.0::INSTR]"));
         EXPECT_EQ(calls(), sent);
         std::string texts;
         for (auto [control, item] : fields) {

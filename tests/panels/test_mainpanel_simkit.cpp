@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The VISA specification version on the version panel, read from a module
 // session of the simulated PXI system's stand-in VISA library: major, minor
-// and sub-minor masked to three, three and two bits.
+// and sub-minor from bits 31-20, 19-8 and 7-0.
 #include "mainpaneltest.h"
 
 #include <cstdlib>
@@ -9,11 +9,13 @@
 namespace
 {
 
-TEST_F(MainPanelTest, VisaSpecVersionIsMasked)
+TEST_F(MainPanelTest, VisaSpecVersionFields)
 {
-    // 5.8.0: the minor number loses its high bit.
-    const std::pair<const char *, const char *> versions[] = {
-        {"0x00500800", "5.0.0"}, {"0x00400100", "4.1.0"}, {"0x00700303", "7.3.3"}, {"0x01200704", "2.7.0"}};
+    const std::pair<const char *, const char *> versions[] = {{"0x00500800", "5.8.0"},
+                                                              {"0x00400100", "4.1.0"},
+                                                              {"0x00700303", "7.3.3"},
+                                                              {"0x01200704", "18.7.4"},
+                                                              {"0xFFFFFFFF", "4095.4095.255"}};
     setenv("UCT_SIMKIT_CHASSIS", "PXI3::10::INSTR;", 1);
     demoMode = 0;
     for (auto [value, shown] : versions) {
