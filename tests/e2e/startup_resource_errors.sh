@@ -36,7 +36,10 @@ cases=(
 for case in "${cases[@]}"; do
     path=${case%%|*} reason=${case#*|}
     E2E_SIMKIT=0 e2e_start UCT_SFP_RESOURCE_FILE="$path" 2>"$E2E_WORK/stderr"
-    e2e_answer '^Resource file error$' Return
+    # A program that ended before its popup said why on standard error.
+    window=$(e2e_wait_window '^Resource file error$') || e2e_fail "$(cat "$E2E_WORK/stderr")"
+    e2e_shot Resource_file_error
+    e2e_keys "$window" Return
     e2e_wait_exit 255
     grep -qxF "uct-sfp: The panel resource file cannot be used: $path: $reason" "$E2E_WORK/stderr" ||
         e2e_fail "standard error for $path: $(cat "$E2E_WORK/stderr")"
