@@ -48,8 +48,10 @@ int runSoftFrontPanel(void);
 int openInstrumentSession(void);
 int isSupportedModule(const char *descriptor);
 int offerDemoMode(void);
-// "Error %d returned from function LoadPanel() ..." under title.
+// "Error %d returned from function LoadPanel(): " and the reason, which names
+// the file actually used, under title.
 void reportLoadFailure(const char *title, int handle);
+#define LOAD_PANEL_ERROR_TITLE "Error loading panel" // a secondary panel
 
 // ---- reporters
 void reportError(const char *title, const char *actionText, ViStatus status);

@@ -13,22 +13,21 @@ int main(int argc, char *argv[])
 {
     if (InitUIRuntime(argc, argv) == 0)
         return EXIT_STARTUP_FAILED;
-    // A resource file other than the one the program was built with would bind
-    // controls to the wrong handlers: refuse it before any panel is loaded. A
-    // missing file is left to the first LoadPanel, which reports it.
-    char why[1024] = "";
-    int check = CheckResourceFile(RESOURCE_FILE, UCT_PANELS_FINGERPRINT, why, sizeof why);
-    if (check != 0 && check != UIE_FILE_NOT_FOUND) {
-        char text[1200];
-        snprintf(text, sizeof text, "The panel resource file does not fit this program: %s", why);
-        fprintf(stderr, "uct-sfp: %s\n", text);
-        MessagePopup("Resource file error", text);
-        return EXIT_STARTUP_FAILED;
-    }
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
     registerMaintenanceCallbacks();
     registerCalibrationCallbacks();
+    // The resource file comes first: one that is missing, unreadable, no
+    // regular file, too large, or other than the program was built with
+    // would fail later with less to say, after the questions of start-up.
+    char why[MAX_PATHNAME_LEN + 512] = "";
+    if (CheckResourceFile(RESOURCE_FILE, UCT_PANELS_FINGERPRINT, why, sizeof why) != 0) {
+        char text[sizeof why + 64];
+        snprintf(text, sizeof text, "The panel resource file cannot be used: %s", why);
+        fprintf(stderr, "uct-sfp: %s\n", text);
+        MessagePopup("Resource file error", text);
+        return EXIT_STARTUP_FAILED;
+    }
     return runSoftFrontPanel();
 }

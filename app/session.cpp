@@ -38,9 +38,10 @@ static const int slotIndicators[MAX_MODULES] = {CHOOSE_SLOT_1, CHOOSE_SLOT_2, CH
 
 void reportLoadFailure(const char *title, int handle)
 {
-    char text[256];
-    snprintf(text, sizeof text, "Error %d returned from function LoadPanel() with file '%s'", handle,
-             RESOURCE_FILE);
+    char why[MAX_PATHNAME_LEN + 512] = "";
+    char text[sizeof why + 64];
+    GetLoadPanelError(why, sizeof why);
+    snprintf(text, sizeof text, "Error %d returned from function LoadPanel(): %s", handle, why);
     MessagePopup(title, text);
 }
 

@@ -7,6 +7,7 @@
 // (or none) must have been shown and nothing may follow a failure.
 #include "app.h"
 #include "maintenance.h"
+#include "userfile.h"
 #include "userint.h"
 #include <uctpanels.h>
 
@@ -36,7 +37,7 @@ enum Behaviour {
     COMMAND_FAILS, // at block `at`, the command returns a warning or an error
     READ_FAILS,    // at block `at`, the response or the refused block's code cannot be read
     TOO_LARGE,     // the file is longer than the largest image
-    UNREADABLE,    // the file opens but cannot be read (a folder)
+    UNREADABLE,    // the file opens but cannot be read (/proc/self/mem)
     NO_FILE,       // the dialog is cancelled, names a new file, or a file that cannot be opened
     BEHAVIOURS
 };
@@ -202,35 +203,43 @@ ViStatus kq3917e_error_message(ViSession session, ViStatus status, ViChar messag
     return VI_SUCCESS;
 }
 
+// One memory file per process holds the image.
+static int memoryFile(void)
+{
+    static const int fd = memfd_create("firmware", 0);
+    return fd;
+}
+
 // ---- the toolkit
 int FileSelectPopup(const char *, const char *defaultFileSpec, const char *, const char *, int, int, int, int,
                     int, char *pathName, int pathNameSize)
 {
-    check(strcmp(defaultFileSpec, "*.bin") == 0 && pathNameSize > 0 && pathNameSize <= SHARED_TEXT_SIZE);
-    static const int memoryFile = memfd_create("firmware", 0);
-    check(memoryFile >= 0);
+    check(strcmp(defaultFileSpec, "*.bin") == 0 && pathNameSize == MAX_PATHNAME_LEN);
+    const int memory = memoryFile();
+    check(memory >= 0);
     if (world.behaviour == NO_FILE) {
-        snprintf(pathName, (size_t)pathNameSize, "/proc/self/fd/%d/not-there.bin", memoryFile);
+        snprintf(pathName, (size_t)pathNameSize, "/proc/self/fd/%d/not-there.bin", memory);
         return world.parameter % 3 == 0   ? VAL_NO_FILE_SELECTED
                : world.parameter % 3 == 1 ? VAL_NEW_FILE_SELECTED
                                           : VAL_EXISTING_FILE_SELECTED;
     }
     if (world.behaviour == UNREADABLE) {
-        snprintf(pathName, (size_t)pathNameSize, "/proc/self/fd");
+        // A regular file whose reads fail at once (nothing mapped at 0).
+        snprintf(pathName, (size_t)pathNameSize, "/proc/self/mem");
         return VAL_EXISTING_FILE_SELECTED;
     }
     // Written before it is cut to length, so its pages are reused across inputs.
-    check(pwrite(memoryFile, world.image, world.size, 0) == (ssize_t)world.size);
+    check(pwrite(memory, world.image, world.size, 0) == (ssize_t)world.size);
     long length = world.behaviour == TOO_LARGE ? maxImageSize + 1 + world.parameter : (long)world.size;
-    check(ftruncate(memoryFile, length) == 0);
-    snprintf(pathName, (size_t)pathNameSize, "/proc/self/fd/%d", memoryFile);
+    check(ftruncate(memory, length) == 0);
+    snprintf(pathName, (size_t)pathNameSize, "/proc/self/fd/%d", memory);
     return VAL_EXISTING_FILE_SELECTED;
 }
 
 int MessagePopup(const char *title, const char *message)
 {
     check(strcmp(title, "Firmware Update") == 0);
-    check(strnlen(message, SHARED_TEXT_SIZE) < SHARED_TEXT_SIZE);
+    check(strnlen(message, USER_FILE_REASON_SIZE + 32) < USER_FILE_REASON_SIZE + 32);
     world.messages++;
     world.message = message;
     return 0;
@@ -283,7 +292,10 @@ static std::string expectedMessage(size_t blocks)
 {
     switch (world.behaviour) {
     case NO_FILE:
-        return world.parameter % 3 == 2 ? "Unable to open file" : "";
+        return world.parameter % 3 == 2
+                   ? "Unable to open file\n/proc/self/fd/" + std::to_string(memoryFile()) +
+                         "/not-there.bin: a part of the path is not a folder"
+                   : "";
     case UNREADABLE:
         return "Error reading file: the image was not sent completely";
     case TOO_LARGE:

@@ -5,6 +5,7 @@
 #include "maintenance.h"
 
 #include "app.h"
+#include "userfile.h"
 #include "userint.h"
 #include <uctpanels.h>
 
@@ -167,13 +168,18 @@ static const char *transferImage(int panel, FILE *file, long length)
 
 void updateFirmware(int panel)
 {
-    if (FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, sharedText, sizeof sharedText) !=
+    // Any path the system can open; the shared text is too short for one.
+    char path[MAX_PATHNAME_LEN] = "";
+    if (FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, path, sizeof path) !=
         VAL_EXISTING_FILE_SELECTED) {
         return;
     }
-    FILE *file = fopen(sharedText, "rb");
+    char reason[USER_FILE_REASON_SIZE];
+    FILE *file = OpenUserFile(path, "rb", reason, sizeof reason);
     if (file == NULL) {
-        MessagePopup(FIRMWARE_TITLE, "Unable to open file");
+        char text[sizeof reason + 32];
+        snprintf(text, sizeof text, "Unable to open file\n%s", reason);
+        MessagePopup(FIRMWARE_TITLE, text);
         return;
     }
     SetWaitCursor(1);

@@ -83,6 +83,7 @@ static int showKeptPanel(int *handle, int resourceId)
     if (*handle == 0) {
         int panel = LoadPanel(0, RESOURCE_FILE, resourceId);
         if (panel < 0) {
+            reportLoadFailure(LOAD_PANEL_ERROR_TITLE, panel);
             return -1;
         }
         *handle = panel;

@@ -8,6 +8,7 @@
 #include "app.h"
 #include "kq3917e.h"
 #include "mainpanel.h"
+#include "userfile.h"
 #include "userint.h"
 #include <uctpanels.h>
 
@@ -143,9 +144,12 @@ static void saveHistogram(void)
     if (chosen != VAL_EXISTING_FILE_SELECTED && chosen != VAL_NEW_FILE_SELECTED) {
         return;
     }
-    FILE *file = fopen(path, "a");
+    char reason[USER_FILE_REASON_SIZE];
+    FILE *file = OpenUserFile(path, "a", reason, sizeof reason);
     if (file == NULL) {
-        MessagePopup("File Open Error", "Error opening file");
+        char text[sizeof reason + 32];
+        snprintf(text, sizeof text, "Error opening file\n%s", reason);
+        MessagePopup("File Open Error", text);
         return;
     }
     // The file carries what the panel shows (the indicators hold full doubles).

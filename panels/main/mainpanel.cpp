@@ -185,6 +185,8 @@ int loadPanelInto(int *handle, int resourceId)
 {
     int panel = LoadPanel(0, RESOURCE_FILE, resourceId);
     if (panel < 0) {
+        // The file may have gone or changed since start-up: the press says so.
+        reportLoadFailure(LOAD_PANEL_ERROR_TITLE, panel);
         return -1;
     }
     *handle = panel;

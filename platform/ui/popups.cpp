@@ -221,10 +221,17 @@ int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, c
     }
     if (result == VAL_NO_FILE_SELECTED)
         return result;
-    // A path cut short would name another file: better nothing chosen.
+    // A path cut short would name another file: nothing is chosen, and the
+    // user learns why.
     if (copyText(chosen, pathName, pathNameSize) != UIE_NO_ERROR) {
         if (pathName && pathNameSize > 0)
             pathName[0] = '\0';
+        const QString text =
+            QStringLiteral("The chosen path is too long (%1 bytes; at most %2 can be used):\n%3")
+                .arg(chosen.toUtf8().size())
+                .arg(pathNameSize - 1)
+                .arg(chosen);
+        MessagePopup("File Select", text.toUtf8().constData());
         return VAL_NO_FILE_SELECTED;
     }
     return result;

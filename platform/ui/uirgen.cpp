@@ -84,7 +84,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     QString why;
-    const std::optional<uir::Model> model = uir::parse(file.readAll(), &why);
+    // One byte more than a file may hold is enough to refuse a larger one.
+    const std::optional<uir::Model> model = uir::parse(file.read(uir::maxFileBytes + 1), &why);
     if (!model) {
         std::fprintf(stderr, "uirgen: %s: %s\n", argv[1], qPrintable(why));
         return 1;

@@ -8,6 +8,7 @@
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 
 namespace uir
@@ -29,11 +30,19 @@ constexpr int stripPointsMin = 2, stripPointsMax = 100000;
 // destruction).
 struct Node {
     QString name;
-    QXmlStreamAttributes attributes;
+    // Qualified name and value only: the reader's own attribute records cost
+    // several times as much, and a file may hold tens of thousands.
+    std::vector<std::pair<QString, QString>> attributes;
     QString text;
     std::vector<const Node *> children;
 
-    QString attribute(const char *key) const { return attributes.value(QLatin1String(key)).toString(); }
+    QString attribute(const char *key) const
+    {
+        for (const auto &[name, value] : attributes)
+            if (name == QLatin1String(key))
+                return value;
+        return {};
+    }
     const Node *child(const char *tag) const
     {
         for (const Node *c : children)
@@ -47,9 +56,75 @@ struct Tree {
     std::deque<Node> nodes; // in document order; the first is the root
 };
 
+// Qt's reader compares every attribute of a start tag with each one before
+// it, before it returns the tag: one element with very many attributes takes
+// quadratic time. So the attributes of each start tag are counted first, in
+// one pass over the bytes. Declarations (<!DOCTYPE ...>) are refused here
+// too: Designer never writes them, and their entities would expand into
+// markup that this count never sees. Returns the reason, empty when none.
+QString prescan(const QByteArray &text)
+{
+    const char *p = text.constData(), *const end = p + text.size();
+    int line = 1;
+    // Moves past the next occurrence of close; false when there is none.
+    auto skipPast = [&](const char *close) {
+        const size_t n = std::strlen(close);
+        for (; p + n <= end; ++p) {
+            if (std::memcmp(p, close, n) == 0) {
+                p += n;
+                return true;
+            }
+            line += *p == '\n';
+        }
+        p = end;
+        return false;
+    };
+    auto startsWith = [&](const char *s) {
+        const size_t n = std::strlen(s);
+        return size_t(end - p) >= n && std::memcmp(p, s, n) == 0;
+    };
+    while (p < end) {
+        if (*p != '<') {
+            line += *p++ == '\n';
+            continue;
+        }
+        if (startsWith("<!--")) {
+            skipPast("-->");
+        } else if (startsWith("<![CDATA[")) {
+            skipPast("]]>");
+        } else if (startsWith("<?")) {
+            skipPast("?>");
+        } else if (startsWith("<!")) {
+            return QStringLiteral("line %1: a declaration (<!...>), which resource files do not have")
+                .arg(line);
+        } else {
+            // A start or end tag: '=' outside quotes separates a name from its value.
+            int attributes = 0;
+            char quote = 0;
+            for (++p; p < end && (quote || *p != '>'); ++p) {
+                line += *p == '\n';
+                if (quote)
+                    quote = *p == quote ? 0 : quote;
+                else if (*p == '"' || *p == '\'')
+                    quote = *p;
+                else if (*p == '=' && ++attributes > maxAttributes)
+                    return QStringLiteral("line %1: an element with more than %2 attributes")
+                        .arg(line)
+                        .arg(maxAttributes);
+            }
+        }
+    }
+    return {};
+}
+
 bool readTree(QXmlStreamReader &xml, Tree &tree)
 {
     std::vector<Node *> open;
+    auto tooLong = [&xml](qsizetype length) {
+        if (length > maxTextLength)
+            xml.raiseError(QStringLiteral("a text longer than %1 characters").arg(maxTextLength));
+        return length > maxTextLength;
+    };
     while (!xml.atEnd()) {
         switch (xml.readNext()) {
         case QXmlStreamReader::StartElement: {
@@ -57,9 +132,17 @@ bool readTree(QXmlStreamReader &xml, Tree &tree)
                 xml.raiseError(QStringLiteral("elements nested deeper than %1 levels").arg(maxDepth));
                 break;
             }
+            if (tree.nodes.size() >= size_t(maxElements)) {
+                xml.raiseError(QStringLiteral("more than %1 elements").arg(maxElements));
+                break;
+            }
             Node &n = tree.nodes.emplace_back();
             n.name = xml.name().toString();
-            n.attributes = xml.attributes();
+            for (const QXmlStreamAttribute &a : xml.attributes()) {
+                if (tooLong(a.value().size()))
+                    break;
+                n.attributes.emplace_back(a.qualifiedName().toString(), a.value().toString());
+            }
             if (!open.empty())
                 open.back()->children.push_back(&n);
             open.push_back(&n);
@@ -69,7 +152,7 @@ bool readTree(QXmlStreamReader &xml, Tree &tree)
             open.pop_back();
             break;
         case QXmlStreamReader::Characters:
-            if (!open.empty())
+            if (!open.empty() && !tooLong(open.back()->text.size() + xml.text().size()))
                 open.back()->text += xml.text();
             break;
         default:
@@ -77,6 +160,12 @@ bool readTree(QXmlStreamReader &xml, Tree &tree)
         }
     }
     return !xml.hasError() && !tree.nodes.empty();
+}
+
+void writeAttributes(QXmlStreamWriter &out, const Node &n)
+{
+    for (const auto &[name, value] : n.attributes)
+        out.writeAttribute(name, value);
 }
 
 // Writes an element and everything below it, leaving out <action> elements
@@ -90,7 +179,7 @@ void writeTree(QXmlStreamWriter &out, const Node &root, bool dropActions = false
     std::vector<Open> open;
     auto start = [&out, &open](const Node &n) {
         out.writeStartElement(n.name);
-        out.writeAttributes(n.attributes);
+        writeAttributes(out, n);
         if (n.children.empty())
             out.writeCharacters(n.text);
         open.push_back({&n, 0});
@@ -195,16 +284,35 @@ class Builder
         }
         collectActions(tree);
         customWidgets_ = ui.child("customwidgets");
-        tabStops_ = ui.child("tabstops");
+        if (const Node *stops = ui.child("tabstops"))
+            for (const Node *stop : stops->children)
+                if (const QString name = stop->text.trimmed(); !tabStops_.contains(name))
+                    tabStops_.insert(name, int(tabStops_.size())); // a repeat keeps its first place
 
         Model model;
+        qsizetype formBytes = 0;
         for (const Node *page : tabs->children) {
             if (page->name != QLatin1String("widget"))
                 continue;
+            if (model.panels.size() >= size_t(maxPanels)) {
+                fail(QStringLiteral("the file holds more than %1 panels").arg(maxPanels));
+                return std::nullopt;
+            }
             Panel &panel = model.panels.emplace_back();
             panel.number = int(model.panels.size());
             if (!buildPanel(*page, panel))
                 return std::nullopt;
+            // Each page's form repeats the actions, custom widgets and tab
+            // stops it uses, so the forms together could grow to many times
+            // the file.
+            formBytes += panel.form.size();
+            if (formBytes > maxFormBytes) {
+                fail(
+                    QStringLiteral("the panels together need more than %1 bytes (actions, custom widgets and "
+                                   "tab stops are repeated in every panel that uses them)")
+                        .arg(maxFormBytes));
+                return std::nullopt;
+            }
         }
         if (model.panels.empty()) {
             fail(QStringLiteral("the file holds no panel"));
@@ -262,6 +370,7 @@ class Builder
         panel.size = QSize(field("width"), field("height"));
 
         referenced_.clear();
+        referencedNames_.clear();
         widgets_.clear();
         if (!walk(page, panel))
             return false;
@@ -331,6 +440,7 @@ class Builder
     // the ones the page uses at its top.
     bool walk(const Node &page, Panel &panel)
     {
+        int widgetCount = 0;
         auto visit = [&](const Node &c, const Node &parent) {
             if (c.name == QLatin1String("property"))
                 return checkGeometry(c, parent.attribute("name"));
@@ -338,6 +448,10 @@ class Builder
                 return true;
             const QString cls = c.attribute("class");
             const QString name = c.attribute("name");
+            if (++widgetCount > maxWidgetsPerPanel)
+                return fail(QStringLiteral("panel %1 holds more than %2 widgets")
+                                .arg(panel.name)
+                                .arg(maxWidgetsPerPanel));
             widgets_.insert(name);
             if (cls == QLatin1String("QMenuBar"))
                 return menuBar(c, panel);
@@ -383,8 +497,10 @@ class Builder
             const Node *action = actions_.value(name);
             if (!action)
                 return true; // a submenu or a separator
-            if (std::find(referenced_.begin(), referenced_.end(), name) == referenced_.end())
+            if (!referencedNames_.contains(name)) {
+                referencedNames_.insert(name);
                 referenced_.push_back(name);
+            }
             if (!name.startsWith(menu.name + QLatin1Char('_')))
                 return true;
             if (!claim(name))
@@ -410,7 +526,7 @@ class Builder
         // actions before the widgets that add them, so every action the page's
         // menus use comes first.
         xml.writeStartElement(page.name);
-        xml.writeAttributes(page.attributes);
+        writeAttributes(xml, page);
         for (const QString &action : referenced_)
             writeTree(xml, *actions_.value(action));
         for (const Node *c : page.children)
@@ -420,15 +536,17 @@ class Builder
         if (customWidgets_)
             writeTree(xml, *customWidgets_);
         // The file's one tab order (Designer keeps it for the whole form): the
-        // part that names this page's widgets.
-        QStringList stops;
-        for (const Node *stop : tabStops_ ? tabStops_->children : std::vector<const Node *>())
-            if (widgets_.contains(stop->text.trimmed()))
-                stops << stop->text.trimmed();
-        if (!stops.isEmpty()) {
+        // part that names this page's widgets, looked up from them so that no
+        // page pays for the others.
+        std::vector<std::pair<int, QString>> stops;
+        for (const QString &widget : widgets_)
+            if (const auto at = tabStops_.constFind(widget); at != tabStops_.cend())
+                stops.emplace_back(*at, widget);
+        std::sort(stops.begin(), stops.end());
+        if (!stops.empty()) {
             xml.writeStartElement(QStringLiteral("tabstops"));
-            for (const QString &stop : stops)
-                xml.writeTextElement(QStringLiteral("tabstop"), stop);
+            for (const auto &stop : stops)
+                xml.writeTextElement(QStringLiteral("tabstop"), stop.second);
             xml.writeEndElement();
         }
         xml.writeEndElement();
@@ -439,17 +557,21 @@ class Builder
     QString *why_;
     QSet<QString> names_;
     QHash<QString, const Node *> actions_;
-    std::vector<QString> referenced_;
+    std::vector<QString> referenced_; // in order of first use
+    QSet<QString> referencedNames_;
     const Node *customWidgets_ = nullptr;
-    const Node *tabStops_ = nullptr;
-    QSet<QString> widgets_; // the names of the page's widgets
+    QHash<QString, int> tabStops_; // the file's tab order: each name's place
+    QSet<QString> widgets_;        // the names of the page's widgets
     int menuBarCount_ = 0;
 };
 
-template <typename T> void addOnce(std::vector<QString> &list, const T &name)
+// Appends name unless empty or already seen.
+void addOnce(std::vector<QString> &list, QSet<QString> &seen, const QString &name)
 {
-    if (!name.isEmpty() && std::find(list.begin(), list.end(), name) == list.end())
+    if (!name.isEmpty() && !seen.contains(name)) {
+        seen.insert(name);
         list.push_back(name);
+    }
 }
 
 } // namespace
@@ -505,19 +627,28 @@ const Panel *Model::panel(int number) const
 Model::CallbackNames Model::callbackNames() const
 {
     CallbackNames names;
+    QSet<QString> control, panel, menu;
     for (const Panel &p : panels) {
-        addOnce(names.panel, p.callback);
+        addOnce(names.panel, panel, p.callback);
         for (const Control &c : p.controls)
-            addOnce(names.control, c.callback);
+            addOnce(names.control, control, c.callback);
         for (const MenuBar &m : p.menuBars)
             for (const MenuItem &i : m.items)
-                addOnce(names.menu, i.callback);
+                addOnce(names.menu, menu, i.callback);
     }
     return names;
 }
 
 std::optional<Model> parse(const QByteArray &text, QString *why)
 {
+    QString refused = text.size() > maxFileBytes
+                          ? QStringLiteral("the file is larger than %1 bytes").arg(maxFileBytes)
+                          : prescan(text);
+    if (!refused.isEmpty()) {
+        if (why)
+            *why = refused;
+        return std::nullopt;
+    }
     QXmlStreamReader xml(text);
     Tree tree;
     if (!readTree(xml, tree)) {

@@ -77,7 +77,21 @@ struct Model {
     CallbackNames callbackNames() const;
 };
 
-// Parses a resource file's text. On failure returns nothing and says why.
+// Bounds that no real panel comes near (the program's own file: 214 kB, 10
+// panels, at most 132 widgets in one, 3 attributes on an element, a 4,712
+// character style sheet). Past them Qt's reader slows quadratically, windows
+// overflow the painter's stack or the display's request size, and memory
+// grows without end; the parser refuses such a file first.
+inline constexpr qsizetype maxFileBytes = 2 * 1024 * 1024;
+inline constexpr int maxElements = 50000;
+inline constexpr int maxPanels = 64;
+inline constexpr int maxWidgetsPerPanel = 1000;
+inline constexpr int maxAttributes = 64;                    // on one element
+inline constexpr qsizetype maxTextLength = 32768;           // characters of one text or attribute value
+inline constexpr qsizetype maxFormBytes = 4 * maxFileBytes; // all panels' forms together
+
+// Parses a resource file's text in time linear in its size. On failure
+// returns nothing and says why.
 std::optional<Model> parse(const QByteArray &text, QString *why);
 
 // The file's panels, controls (with their kinds) and menus in order, one per

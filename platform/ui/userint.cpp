@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Run-time, panels, event delivery and the event loop.
 #include "layer.h"
+#include "userfile.h"
 #include "widgets.h"
 
 #include <QAbstractButton>
@@ -51,6 +52,7 @@ struct Runtime {
     std::unordered_map<std::string, MenuCallbackPtr> menuCallbacks;
     std::map<QString, CachedFile> files;
     std::map<QString, QString> fingerprints; // by file path: what the file must hold
+    QString loadError;                       // why the last LoadPanel or check failed
     std::unique_ptr<FormLoader> loader;
     std::map<int, std::unique_ptr<PanelRec>> panels;
     int nextPanel = 1;
@@ -100,46 +102,54 @@ struct Dispatch {
 
 // A relative name: the file a variable names, else the program's own copy
 // (beside the executable, then installed) before one in the working folder,
-// which may be any stray or older file.
+// which may be any stray or older file. The path is absolute, so that every
+// message names the file actually used.
 QString locate(const char *fileName)
 {
     const QString name = QString::fromLocal8Bit(fileName);
     if (QFileInfo(name).isAbsolute())
         return name;
     if (const QString chosen = qEnvironmentVariable("UCT_SFP_RESOURCE_FILE"); !chosen.isEmpty())
-        return chosen;
+        return QFileInfo(chosen).absoluteFilePath();
     for (const QString &dir : programDataDirectories() + QStringList{QDir::currentPath()}) {
         const QString candidate = QDir(dir).filePath(name);
         if (QFileInfo::exists(candidate))
-            return candidate;
+            return QFileInfo(candidate).absoluteFilePath();
     }
-    return name;
+    return QFileInfo(name).absoluteFilePath();
 }
 
-std::shared_ptr<const uir::Model> modelOf(const QString &path, int *error, QString *why = nullptr)
+// The model of the file at path (absolute), read again only when the file
+// changed. Only a regular file is read (a FIFO or a device would block or
+// never end), and no more of it than a resource file may hold.
+std::shared_ptr<const uir::Model> modelOf(const QString &key, int *error, QString *why)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+    char reason[USER_FILE_REASON_SIZE];
+    FILE *file = OpenUserFile(key.toLocal8Bit().constData(), "rb", reason, sizeof reason);
+    if (!file) {
         *error = UIE_FILE_NOT_FOUND;
-        if (why)
-            *why = QStringLiteral("%1: no such file").arg(path);
+        *why = QString::fromLocal8Bit(reason);
         return nullptr;
     }
-    const QString key = info.absoluteFilePath();
+    const QFileInfo info(key);
     CachedFile &cached = rt().files[key];
-    if (cached.model && cached.modified == info.lastModified() && cached.size == info.size())
+    if (cached.model && cached.modified == info.lastModified() && cached.size == info.size()) {
+        std::fclose(file);
         return cached.model;
-    QString reason;
-    std::optional<uir::Model> model = uir::parse(file.readAll(), &reason);
+    }
+    QByteArray text(uir::maxFileBytes + 1, Qt::Uninitialized);
+    text.resize(qsizetype(std::fread(text.data(), 1, size_t(text.size()), file)));
+    const bool unread = std::ferror(file) != 0;
+    std::fclose(file);
+    QString problem = unread ? QStringLiteral("the file could not be read") : QString();
+    std::optional<uir::Model> model = unread ? std::nullopt : uir::parse(text, &problem);
     if (model) {
         if (auto expected = rt().fingerprints.find(key); expected != rt().fingerprints.end())
-            reason = uir::fingerprintDifference(expected->second, uir::fingerprint(*model));
+            problem = uir::fingerprintDifference(expected->second, uir::fingerprint(*model));
     }
-    if (!model || !reason.isEmpty()) {
+    if (!model || !problem.isEmpty()) {
         *error = UIE_NOT_RESOURCE_FILE;
-        if (why)
-            *why = QStringLiteral("%1: %2").arg(key, reason);
+        *why = QStringLiteral("%1: %2").arg(key, problem);
         rt().files.erase(key);
         return nullptr;
     }
@@ -170,19 +180,24 @@ class PressTracker : public QObject
     }
 };
 
-bool callbacksBound(const uir::Panel &def)
+// The first callback that a panel names and the program did not register,
+// as a sentence; empty when every one is registered.
+QString unboundCallback(const uir::Panel &def)
 {
     const Runtime &r = rt();
+    auto missing = [](const QString &what, const QString &name) {
+        return QStringLiteral("%1 names the callback %2, which this program does not have").arg(what, name);
+    };
     if (!def.callback.isEmpty() && !lookup(r.panelCallbacks, def.callback))
-        return false;
+        return missing(QStringLiteral("panel %1").arg(def.name), def.callback);
     for (const uir::Control &c : def.controls)
         if (!c.callback.isEmpty() && !lookup(r.controlCallbacks, c.callback))
-            return false;
+            return missing(QStringLiteral("control %1").arg(c.name), c.callback);
     for (const uir::MenuBar &bar : def.menuBars)
         for (const uir::MenuItem &item : bar.items)
             if (!item.callback.isEmpty() && !lookup(r.menuCallbacks, item.callback))
-                return false;
-    return true;
+                return missing(QStringLiteral("menu item %1").arg(item.name), item.callback);
+    return {};
 }
 
 // Window and indicator input of one panel: close box, activation, left
@@ -659,6 +674,16 @@ int InitUIRuntime(int argc, char *argv[])
     return 1;
 }
 
+namespace
+{
+// A load that failed: its reason is kept for GetLoadPanelError.
+int loadFailed(int error, const QString &why)
+{
+    rt().loadError = why;
+    return error;
+}
+} // namespace
+
 int LoadPanel(int parentPanel, const char *fileName, int panelResourceId)
 {
     Runtime &r = rt();
@@ -672,19 +697,23 @@ int LoadPanel(int parentPanel, const char *fileName, int panelResourceId)
         parent = p->window;
     }
     if (!fileName)
-        return UIE_FILE_NOT_FOUND;
+        return loadFailed(UIE_FILE_NOT_FOUND, QStringLiteral("no file was named"));
+    const QString path = locate(fileName);
     int error = UIE_NO_ERROR;
-    std::shared_ptr<const uir::Model> model = modelOf(locate(fileName), &error);
+    QString why;
+    std::shared_ptr<const uir::Model> model = modelOf(path, &error, &why);
     if (!model)
-        return error;
+        return loadFailed(error, why);
     const uir::Panel *def = model->panel(panelResourceId);
     if (!def)
-        return UIE_PANEL_NOT_FOUND;
-    if (!callbacksBound(*def))
-        return UIE_UNKNOWN_CALLBACK;
+        return loadFailed(UIE_PANEL_NOT_FOUND,
+                          QStringLiteral("%1: no panel %2").arg(path).arg(panelResourceId));
+    if (const QString unbound = unboundCallback(*def); !unbound.isEmpty())
+        return loadFailed(UIE_UNKNOWN_CALLBACK, QStringLiteral("%1: %2").arg(path, unbound));
     QWidget *window = createWindow(*def, parent);
+    const QString unbuilt = QStringLiteral("%1: panel %2 could not be built").arg(path, def->name);
     if (!window)
-        return UIE_NOT_RESOURCE_FILE;
+        return loadFailed(UIE_NOT_RESOURCE_FILE, unbuilt);
     auto panel = std::make_unique<PanelRec>();
     panel->handle = r.nextPanel;
     panel->model = model;
@@ -693,8 +722,9 @@ int LoadPanel(int parentPanel, const char *fileName, int panelResourceId)
     panel->callback = lookup(r.panelCallbacks, def->callback);
     if (const int bound = bindPanel(*panel); bound != UIE_NO_ERROR) {
         delete window;
-        return bound;
+        return loadFailed(bound, unbuilt);
     }
+    r.loadError.clear();
     r.panels[r.nextPanel] = std::move(panel);
     return r.nextPanel++;
 }
@@ -706,19 +736,28 @@ int CheckResourceFile(const char *fileName, const char *fingerprint, char *why, 
     if (!fileName || !fingerprint)
         return UIE_FILE_NOT_FOUND;
     const QString path = locate(fileName);
-    const QString key = QFileInfo(path).absoluteFilePath();
-    rt().fingerprints[key] = QString::fromUtf8(fingerprint);
-    rt().files.erase(key); // read and compare it now
+    rt().fingerprints[path] = QString::fromUtf8(fingerprint);
+    rt().files.erase(path); // read and compare it now
     int error = UIE_NO_ERROR;
     QString reason;
-    if (!modelOf(path, &error, &reason)) {
-        if (why && size > 0)
-            copyText(reason, why, size);
-        return error;
+    if (const auto model = modelOf(path, &error, &reason)) {
+        for (const uir::Panel &panel : model->panels) {
+            if (const QString unbound = unboundCallback(panel); !unbound.isEmpty()) {
+                error = UIE_UNKNOWN_CALLBACK;
+                reason = QStringLiteral("%1: %2").arg(path, unbound);
+                break;
+            }
+        }
     }
+    rt().loadError = reason;
     if (why && size > 0)
-        why[0] = '\0';
-    return UIE_NO_ERROR;
+        copyText(reason, why, size);
+    return error;
+}
+
+int GetLoadPanelError(char *why, int size)
+{
+    return copyText(rt().loadError, why, size);
 }
 
 int DisplayPanel(int panel)

@@ -76,7 +76,7 @@ enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 enum { VAL_GENERIC_POPUP_BTN1 = 1, VAL_GENERIC_POPUP_BTN2 = 2, VAL_GENERIC_POPUP_BTN3 = 3 };
 enum { VAL_GENERIC_POPUP_NO_CTRL = 0 };
-enum { MAX_PATHNAME_LEN = 1024 };
+enum { MAX_PATHNAME_LEN = 4096 }; // the longest path the system opens, terminator included
 
 // ------------------------------------------------------------------ run-time
 // Initialise the toolkit with the argument vector; 1 on success, 0 on failure.
@@ -89,12 +89,17 @@ int InitUIRuntime(int argc, char *argv[]);
 // folder, then in the working folder. Returns a panel handle > 0 or a
 // negative UIE_ code.
 int LoadPanel(int parentPanel, const char *fileName, int panelResourceId);
-// Checks that fileName, found as LoadPanel finds it, holds the panels,
-// controls and menus the program was built with: fingerprint is the generated
-// UCT_PANELS_FINGERPRINT. Every later re-read of that file is checked again
-// (LoadPanel then fails with UIE_NOT_RESOURCE_FILE). Returns 0, or a negative
-// UIE_ code with a one-line reason that names the file in why (size bytes).
+// Checks that fileName, found as LoadPanel finds it, is a regular file that
+// holds the panels, controls and menus the program was built with
+// (fingerprint is the generated UCT_PANELS_FINGERPRINT) and binds only
+// registered callbacks: call it once every callback is registered. Every
+// later re-read of that file is checked again (LoadPanel then fails with
+// UIE_NOT_RESOURCE_FILE). Returns 0, or a negative UIE_ code with a one-line
+// reason that names the file's absolute path in why (size bytes).
 int CheckResourceFile(const char *fileName, const char *fingerprint, char *why, int size);
+// Why the last LoadPanel or CheckResourceFile failed, one line naming the
+// file's absolute path; empty after a success.
+int GetLoadPanelError(char *why, int size);
 int DisplayPanel(int panel); // show and activate
 int HidePanel(int panel);
 int DiscardPanel(int panel);
@@ -153,7 +158,10 @@ int GenericMessagePopup(const char *title, const char *message, const char *butt
                         int maxResponseLength, int buttonAlignment, int activeControl, int enterButton,
                         int escapeButton);
 // Returns VAL_NO_FILE_SELECTED, VAL_EXISTING_FILE_SELECTED or VAL_NEW_FILE_SELECTED;
-// pathName receives at most pathNameSize bytes including the terminator.
+// pathName receives at most pathNameSize bytes including the terminator. A
+// chosen path longer than that is never cut: a "File Select" popup says so and
+// the result is VAL_NO_FILE_SELECTED. Open the file with OpenUserFile
+// (platform/files/userfile.h).
 int FileSelectPopup(const char *defaultDirectory, const char *defaultFileSpec, const char *fileTypeList,
                     const char *title, int buttonLabel, int restrictDirectory, int restrictExtension,
                     int allowCancel, int allowMakeDirectory, char *pathName, int pathNameSize);

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets.h"
 
+#include "userfile.h"
 #include "userint.h"
 
+#include <QBuffer>
 #include <QDynamicPropertyChangeEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QLineEdit>
@@ -66,6 +67,28 @@ void reportWriteError()
 {
     MessagePopup("File Write Error", "Error writing file");
 }
+
+// The chosen file, emptied for writing; a file that cannot be (a folder, a
+// FIFO, no permission) is said, with why.
+FILE *openChosen(const QString &path)
+{
+    char reason[USER_FILE_REASON_SIZE];
+    FILE *file = OpenUserFile(path.toUtf8().constData(), "wb", reason, sizeof reason);
+    if (!file)
+        MessagePopup("File Open Error", ("Error opening file\n" + QByteArray(reason)).constData());
+    return file;
+}
+
+// Writes bytes into file and closes it; a failure is said.
+void writeAndClose(FILE *file, const QByteArray &bytes)
+{
+    const bool written =
+        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), file) == size_t(bytes.size());
+    // A full device shows only when the buffer is flushed at the close.
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed)
+        reportWriteError();
+}
 } // namespace
 
 bool textIsCut(const QWidget *w, QString *text)
@@ -86,7 +109,6 @@ bool textIsCut(const QWidget *w, QString *text)
     }
     return false;
 }
-
 
 QString engineeringText(double value, int digits)
 {
@@ -240,16 +262,28 @@ void PlotArea::saveImage()
     QString path = chooseFile("*.png", "*.pdf", "Save Image");
     if (path.isEmpty() || !self)
         return;
-    bool saved = false;
-    if (QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0) {
-        saved = savePdf(path);
-    } else {
-        if (QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) != 0)
-            path += QLatin1String(".png");
-        saved = savePng(path);
+    const bool pdf = QFileInfo(path).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) == 0;
+    if (!pdf && QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) != 0)
+        path += QLatin1String(".png");
+    FILE *file = openChosen(path);
+    if (!file)
+        return;
+    if (pdf) {
+        // The PDF writer takes only a name: it writes the file just checked.
+        std::fclose(file);
+        if (!savePdf(path))
+            reportWriteError();
+        return;
     }
-    if (!saved)
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (toPixmap().save(&buffer, "PNG"))
+        writeAndClose(file, png);
+    else {
+        std::fclose(file);
         reportWriteError();
+    }
 }
 
 void PlotArea::saveData()
@@ -268,10 +302,8 @@ void PlotArea::saveData()
             break;
         text += QByteArray::number(it->value, 'g', QLocale::FloatingPointShortest) + '\n';
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size() ||
-        !file.flush())
-        reportWriteError();
+    if (FILE *file = openChosen(path))
+        writeAndClose(file, text);
 }
 
 int PlotArea::addPlot(const QVector<double> &x, const QVector<double> &y, bool bars, const QColor &colour)

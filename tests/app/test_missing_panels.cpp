@@ -23,9 +23,9 @@ TEST_F(AppTest, AMissingPanelEndsStartUpWithItsLoadError)
         uitest::ScriptPopupAnswers({answer});
         EXPECT_EQ(runSoftFrontPanel(), EXIT_STARTUP_FAILED);
         ASSERT_EQ(popupLines(false), titles);
-        EXPECT_EQ(uitest::Popups().back().text, "Error " + std::to_string(UIE_FILE_NOT_FOUND) +
-                                                    " returned from function LoadPanel() with file "
-                                                    "'ZORa-3917 UCT Control Panel.uir'");
+        EXPECT_EQ(uitest::Popups().back().text,
+                  "Error " + std::to_string(UIE_FILE_NOT_FOUND) + " returned from function LoadPanel(): " +
+                      QDir::current().filePath(RESOURCE_FILE).toStdString() + ": there is no such file");
     }
 }
 

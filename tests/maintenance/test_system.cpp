@@ -223,7 +223,12 @@ TEST_F(MaintenanceTest, FailedLoadReturnsMinusOneAndTriesAgain)
             EXPECT_EQ(*handle > 0, attempt == 1);
         }
     }
-    EXPECT_EQ(popups(), "");
+    // Each failed load said why: the callbacks were not registered yet.
+    ASSERT_EQ(uitest::Popups().size(), 2u);
+    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        EXPECT_EQ(popup.title, "Error loading panel");
+        EXPECT_NE(popup.text.find(", which this program does not have"), std::string::npos) << popup.text;
+    }
 }
 
 TEST_F(MaintenanceTest, CalibrationAndModuleDataPanelsAreLoadedOnceAndKept)

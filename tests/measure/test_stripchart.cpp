@@ -150,9 +150,11 @@ INSTANTIATE_TEST_SUITE_P(
                       MenuCase{false, "Save Image…", "graph.pdf", "graph.pdf", "%PDF", ""},
                       MenuCase{true, "Save Data…", "points.csv", "points.csv", "1.5\n-2.25\n1e-15\n", ""},
                       MenuCase{true, "Save Data…", "/dev/full", "", "",
-                               "File Write Error|Error writing file"},
-                      MenuCase{false, "Save Image…", "/nonexistent/graph.png", "", "",
-                               "File Write Error|Error writing file"}));
+                               "File Open Error|Error opening file\n/dev/full: a device, not a regular file"},
+                      MenuCase{
+                          false, "Save Image…", "/nonexistent/graph.png", "", "",
+                          "File Open Error|Error opening file\n/nonexistent/graph.png: its folder does not "
+                          "exist"}));
 
 TEST_F(StripChart, OnlyTheStripChartSavesData)
 {

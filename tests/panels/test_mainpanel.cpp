@@ -333,9 +333,9 @@ TEST_F(MainPanelTest, RunButtonsSetFlagsMarksAndReading)
     EXPECT_EQ(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK), 1);
 }
 
-// The system panel's callbacks are not registered here: its load fails
-// quietly, twice. Math, histogram and strip chart open once; version and
-// about open a new copy per press.
+// The system panel's callbacks are not registered here: its load fails,
+// twice, and says why. Math, histogram and strip chart open once; version
+// and about open a new copy per press.
 TEST_F(MainPanelTest, SecondaryPanels)
 {
     int loaded = uitest::LoadedPanelCount();
@@ -343,6 +343,12 @@ TEST_F(MainPanelTest, SecondaryPanels)
     EXPECT_EQ(press(MAIN_SYSTEM), -1);
     EXPECT_EQ(configSysPanel, 0);
     EXPECT_EQ(uitest::LoadedPanelCount(), loaded);
+    ASSERT_EQ(uitest::Popups().size(), 2u);
+    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        EXPECT_EQ(popup.title, "Error loading panel");
+        EXPECT_NE(popup.text.find(", which this program does not have"), std::string::npos) << popup.text;
+    }
+    uitest::ClearPopups();
     for (auto [control, handle] :
          {std::pair{MAIN_HISTOGRAM, &histogramPanel}, std::pair{MAIN_MATH, &mathPanel},
           std::pair{MAIN_STRIPCHART, &stripChartPanel}}) {
