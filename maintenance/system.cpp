@@ -16,6 +16,14 @@ int nvmPanel = 0;
 
 #define SELF_TEST_TEXT_SIZE 256
 
+static void showModuleTimeout(int panel)
+{
+    ViInt32 timeout = 0;
+    if (kq3917e_readSystTimeout(instrSession, &timeout) == VI_SUCCESS) {
+        SetCtrlVal(panel, CONFIGSYS_TIMEOUT, (int)timeout);
+    }
+}
+
 // Got focus: the module's timeout and power-on self-test result. A status
 // other than 0, a warning included, leaves the control as it was.
 int configSysInit(int panel, int event, void *callbackData, int eventData1, int eventData2)
@@ -26,10 +34,7 @@ int configSysInit(int panel, int event, void *callbackData, int eventData1, int 
     if (event != EVENT_GOT_FOCUS || demoMode != 0) {
         return 0;
     }
-    ViInt32 timeout = 0;
-    if (kq3917e_readSystTimeout(instrSession, &timeout) == VI_SUCCESS) {
-        SetCtrlVal(panel, CONFIGSYS_TIMEOUT, (int)timeout);
-    }
+    showModuleTimeout(panel);
     ViInt16 result = 0;
     if (kq3917e_queryPostResult(instrSession, &result) == VI_SUCCESS) {
         SetCtrlVal(panel, CONFIGSYS_POST_RESULT, (int16_t)result);
@@ -176,7 +181,11 @@ static void onValueChanged(int panel, int control)
     case CONFIGSYS_TIMEOUT: {
         int timeout = 0;
         GetCtrlVal(panel, control, &timeout);
-        reportSystemStatus(kq3917e_setSystTimeout(instrSession, (ViInt32)timeout), "kq3917e_setSystTimeout");
+        ViStatus status = kq3917e_setSystTimeout(instrSession, (ViInt32)timeout);
+        if (reportSystemStatus(status, "kq3917e_setSystTimeout") == 0 && status < 0) {
+            // Refused: the field shows the module's timeout again.
+            showModuleTimeout(panel);
+        }
         break;
     }
     default:

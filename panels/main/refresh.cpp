@@ -29,8 +29,7 @@ static void setFunctionLed(int16_t code, bool lit)
     }
 }
 
-// Reports any non-zero status; true when the outputs may be shown.
-static bool answered(ViStatus status, const char *actionText)
+bool answered(ViStatus status, const char *actionText)
 {
     checkError(status, actionText);
     return status >= 0;
