@@ -60,8 +60,13 @@ int setNumber(ControlRec &c, double v)
         led->setOn(v != 0);
     } else if (auto *ring = qobject_cast<QComboBox *>(w)) {
         auto it = std::find(c.codes.begin(), c.codes.end(), v);
-        if (it == c.codes.end())
+        if (it == c.codes.end()) {
+            // No item to choose: the ring shows the code on no item rather
+            // than keep an earlier choice.
+            ring->setPlaceholderText(QStringLiteral("code %1").arg(v));
+            ring->setCurrentIndex(-1);
             return UIE_INVALID_VALUE;
+        }
         ring->setCurrentIndex(int(it - c.codes.begin()));
     } else if (auto *entry = dynamic_cast<ValueEntry *>(w)) {
         // Any double shows, as it is: out of range or not finite as text.

@@ -4,6 +4,7 @@
 #include "uitest_support.h"
 
 #include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -126,6 +127,13 @@ TEST_F(ValueEntry, ProgramWritesShowAnyDouble)
     double none = 0;
     EXPECT_EQ(field(widget(FX_INT_IND))->text(), "");
     EXPECT_EQ(GetCtrlVal(panel, FX_INT_IND, &none), UIE_INVALID_VALUE);
+    // A ring has no item for an unknown code: it shows the code on no item,
+    // never an earlier choice, and the caller is told.
+    auto *ring = qobject_cast<QComboBox *>(widget(FX_RING));
+    EXPECT_EQ(SetCtrlVal(panel, FX_RING, 4), UIE_INVALID_VALUE);
+    EXPECT_EQ(ring->currentIndex(), -1);
+    EXPECT_EQ(ring->placeholderText(), "code 4");
+    EXPECT_EQ(GetCtrlVal(panel, FX_RING, &none), UIE_INVALID_VALUE);
     SetCtrlVal(panel, FX_DBL, 8.0);
     SetCtrlAttribute(panel, FX_DBL, ATTR_MAX_VALUE, 5.0);
     EXPECT_EQ(field(widget(FX_DBL))->text(), "8.000");
