@@ -342,6 +342,9 @@ template <typename Box> void ValueBox<Box>::updateToolTip()
 
 template <typename Box> void ValueBox<Box>::setMarked(const QString &why)
 {
+    // The reason shown for an earlier entry goes with its mark.
+    if (why.isEmpty() && !why_.isEmpty() && QToolTip::isVisible() && QToolTip::text() == this->toolTip())
+        QToolTip::hideText();
     why_ = why;
     const QString sheet = why.isEmpty() ? QString() : QString::fromLatin1(refusedMark);
     if (this->styleSheet() != sheet)
