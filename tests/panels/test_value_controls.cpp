@@ -9,76 +9,35 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <tuple>
+
 namespace
 {
 
 // Each value control with its setting refused: reported, then read back, so
-// the control shows what the module kept instead of the value asked for.
+// the control shows what the module kept (as the refresh showed it) instead
+// of the value asked for.
 TEST_F(MainPanelTest, RefusedSettingsShowTheModulesValue)
 {
-    const struct {
-        int control, event;
-        double asked;
-        const char *operation, *reported;
-        double (*kept)(); // the module's value, read directly
-    } cases[] = {
-        {MAIN_TRIG_LEVEL_1, EVENT_VAL_CHANGED, 2.5, "confInputTriggering", "setting trigger 1 level",
-         [] {
-             ViInt16 a = 0;
-             ViUInt16 common = 0;
-             double v = 0;
-             kq3917e_queryInputTriggering(instrSession, 1, &a, &v, &common);
-             return v;
-         }},
-        {MAIN_EXT_ARM_LEVEL, EVENT_COMMIT, 0.5, "confArmingLevel", "setting external arm level",
-         [] {
-             double v = 0;
-             kq3917e_queryArmingLevel(instrSession, &v);
-             return v;
-         }},
-        {MAIN_DELAY, EVENT_COMMIT, 0.5, "confDelay", "setting time interval delay",
-         [] {
-             ViUInt16 on = 0;
-             double v = 0;
-             kq3917e_queryDelay(instrSession, &on, &v);
-             return v;
-         }},
-        {MAIN_APERTURE, EVENT_VAL_CHANGED, 5000, "confAperture", "setting aperture",
-         [] {
-             ViInt32 v = 0;
-             kq3917e_queryAperture(instrSession, &v);
-             return double(v);
-         }},
-        {MAIN_RESOLUTION, EVENT_VAL_CHANGED, 12, "confMeasRes", "setting resolution",
-         [] {
-             ViInt16 v = 0;
-             ViUInt16 averaging = 0;
-             kq3917e_queryMeasRes(instrSession, &v, &averaging);
-             return double(v);
-         }},
-        {MAIN_STOP_ARM_SOURCE, EVENT_COMMIT, 5, "confArming", "setting stop arm source",
-         [] {
-             ViInt16 start = 0, stop = 0, external = 0;
-             kq3917e_queryArming(instrSession, &start, &stop, &external);
-             return double(stop);
-         }},
-        {MAIN_GATE_OUTPUT, EVENT_COMMIT, 4, "outputGate", "setting gate output",
-         [] {
-             ViInt16 v = 0;
-             kq3917e_queryOutputGate(instrSession, &v);
-             return double(v);
-         }},
-    };
-    for (const auto &c : cases) {
-        const double kept = c.kept();
-        ASSERT_NE(kept, c.asked) << c.operation;
-        SetCtrlVal(mainPanel, c.control, c.asked);
-        drvtest::Refuse(std::string("kq3917e_") + c.operation, refusedStatus);
+    const std::tuple<int, int, double, const char *, const char *> cases[] = {
+        {MAIN_TRIG_LEVEL_1, EVENT_VAL_CHANGED, 2.5, "confInputTriggering", "setting trigger 1 level"},
+        {MAIN_EXT_ARM_LEVEL, EVENT_COMMIT, 0.5, "confArmingLevel", "setting external arm level"},
+        {MAIN_DELAY, EVENT_COMMIT, 0.5, "confDelay", "setting time interval delay"},
+        {MAIN_APERTURE, EVENT_VAL_CHANGED, 5000, "confAperture", "setting aperture"},
+        {MAIN_RESOLUTION, EVENT_VAL_CHANGED, 12, "confMeasRes", "setting resolution"},
+        {MAIN_STOP_ARM_SOURCE, EVENT_COMMIT, 5, "confArming", "setting stop arm source"},
+        {MAIN_GATE_OUTPUT, EVENT_COMMIT, 4, "outputGate", "setting gate output"}};
+    refreshMainPanel();
+    for (auto [control, event, asked, operation, reported] : cases) {
+        const double kept = val(control);
+        ASSERT_NE(kept, asked) << operation;
+        SetCtrlVal(mainPanel, control, asked);
+        drvtest::Refuse(std::string("kq3917e_") + operation, refusedStatus);
         uitest::ClearPopups();
-        press(c.control, c.event);
+        press(control, event);
         drvtest::ClearRefusals();
-        EXPECT_EQ(reports(), c.reported);
-        EXPECT_EQ(val(c.control), kept) << c.operation;
+        EXPECT_EQ(reports(), reported);
+        EXPECT_EQ(val(control), kept) << operation;
     }
 }
 
