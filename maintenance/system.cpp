@@ -24,6 +24,16 @@ void showReadState(int panel, int control, const char *caption, int read)
     SetCtrlAttribute(panel, control, ATTR_LABEL_TEXT, text);
 }
 
+static void showModuleTimeout(int panel)
+{
+    ViInt32 timeout = 0;
+    int read = demoMode == 0 && kq3917e_readSystTimeout(instrSession, &timeout) == VI_SUCCESS;
+    if (read) {
+        SetCtrlVal(panel, CONFIGSYS_TIMEOUT, (int)timeout);
+    }
+    showReadState(panel, CONFIGSYS_TIMEOUT, "TIMEOUT", read);
+}
+
 // Got focus: the module's timeout and power-on self-test result. A status
 // other than 0, a warning included, leaves the control as it was; then, as
 // in demonstration mode (where nothing is read), its caption says that the
@@ -36,14 +46,9 @@ int configSysInit(int panel, int event, void *callbackData, int eventData1, int 
     if (event != EVENT_GOT_FOCUS) {
         return 0;
     }
-    ViInt32 timeout = 0;
-    int read = demoMode == 0 && kq3917e_readSystTimeout(instrSession, &timeout) == VI_SUCCESS;
-    if (read) {
-        SetCtrlVal(panel, CONFIGSYS_TIMEOUT, (int)timeout);
-    }
-    showReadState(panel, CONFIGSYS_TIMEOUT, "TIMEOUT", read);
+    showModuleTimeout(panel);
     ViInt16 result = 0;
-    read = demoMode == 0 && kq3917e_queryPostResult(instrSession, &result) == VI_SUCCESS;
+    int read = demoMode == 0 && kq3917e_queryPostResult(instrSession, &result) == VI_SUCCESS;
     if (read) {
         SetCtrlVal(panel, CONFIGSYS_POST_RESULT, (int16_t)result);
     }
@@ -198,7 +203,11 @@ static void onValueChanged(int panel, int control)
     case CONFIGSYS_TIMEOUT: {
         int timeout = 0;
         GetCtrlVal(panel, control, &timeout);
-        reportSystemStatus(kq3917e_setSystTimeout(instrSession, (ViInt32)timeout), "kq3917e_setSystTimeout");
+        ViStatus status = kq3917e_setSystTimeout(instrSession, (ViInt32)timeout);
+        if (reportSystemStatus(status, "kq3917e_setSystTimeout") == 0 && status < 0) {
+            // Refused: the field shows the module's timeout again.
+            showModuleTimeout(panel);
+        }
         break;
     }
     default:

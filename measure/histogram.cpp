@@ -14,6 +14,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cmath>
 
 double histogramSamples[HISTOGRAM_CAPACITY];
 int histogramBinCounts[HISTOGRAM_INTERVALS];
@@ -42,13 +43,17 @@ void resetHistogramRecord(void)
     failedReads = 0;
 }
 
+// The statistics and their indicators, in the export's column order.
+static const int statisticsControls[HISTOGRAM_STATISTICS] = {HISTO_MIN, HISTO_MEAN, HISTO_MAX, HISTO_STDDEV,
+                                                             HISTO_MODE};
+static double *const statistics[HISTOGRAM_STATISTICS] = {&histogramMin, &histogramMean, &histogramMax,
+                                                         &histogramStdDev, &histogramMode};
+
 static void showStatistics(void)
 {
-    SetCtrlVal(histogramPanel, HISTO_MIN, histogramMin);
-    SetCtrlVal(histogramPanel, HISTO_MAX, histogramMax);
-    SetCtrlVal(histogramPanel, HISTO_MEAN, histogramMean);
-    SetCtrlVal(histogramPanel, HISTO_STDDEV, histogramStdDev);
-    SetCtrlVal(histogramPanel, HISTO_MODE, histogramMode);
+    for (int i = 0; i < HISTOGRAM_STATISTICS; i++) {
+        SetCtrlVal(histogramPanel, statisticsControls[i], *statistics[i]);
+    }
 }
 
 // Statistics over every sample taken so far, recomputed in full; the graph
@@ -58,17 +63,20 @@ static void updateStatistics(void)
     const int n = histogramCount;
     MaxMin1D(histogramSamples, n, &histogramMax, &histogramMaxIndex, &histogramMin, &histogramMinIndex);
     StdDev(histogramSamples, n, &histogramMean, &histogramStdDev);
-    if (Mode(histogramSamples, n, histogramMin, histogramMax, HISTOGRAM_INTERVALS, &histogramMode) ==
-            ANALYSIS_ERR_RANGE &&
-        histogramMin == histogramMax) {
-        // All samples equal: there are no intervals, and the mode is that value
-        // rather than whatever an earlier acquisition left.
-        histogramMode = histogramMin;
+    if (Mode(histogramSamples, n, histogramMin, histogramMax, HISTOGRAM_INTERVALS, &histogramMode) !=
+        ANALYSIS_NO_ERROR) {
+        // No intervals: all samples equal (the mode is that value) or a
+        // spread that is not finite (there is no mode). Never what an earlier
+        // acquisition left.
+        histogramMode = histogramMin == histogramMax ? histogramMin : NAN;
     }
-    Histogram(histogramSamples, n, histogramMin, histogramMax, histogramBinCounts, histogramBinAxis,
-              HISTOGRAM_INTERVALS);
+    const int binned = Histogram(histogramSamples, n, histogramMin, histogramMax, histogramBinCounts,
+                                 histogramBinAxis, HISTOGRAM_INTERVALS);
     showStatistics();
-    if (histogramMin < histogramMax) {
+    if (histogramMin < histogramMax && binned != ANALYSIS_NO_ERROR) {
+        // A spread without intervals: no bars rather than an earlier run's.
+        DeleteGraphPlot(histogramPanel, HISTO_GRAPH, -1, VAL_DELAYED_DRAW);
+    } else if (histogramMin < histogramMax) {
         SetAxisRange(histogramPanel, HISTO_GRAPH, VAL_MANUAL, histogramMin, histogramMax, VAL_MANUAL, 0.0,
                      (double)histogramSize);
         DeleteGraphPlot(histogramPanel, HISTO_GRAPH, -1, VAL_DELAYED_DRAW);
@@ -102,13 +110,16 @@ void takeHistogramSample(void)
     }
 }
 
-// One number as "%12.12e" writes it, followed by end. The conversion is the
-// standard one but ignores the locale, so the file always has decimal points.
-static int writeNumber(FILE *file, double value, char end)
+// One number as "%12.12e" writes it (or an empty field when it is not
+// shown), followed by end. The conversion is the standard one but ignores
+// the locale, so the file always has decimal points.
+static int writeNumber(FILE *file, double value, int shown, char end)
 {
     char text[40];
-    std::to_chars_result result =
-        std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific, 12);
+    std::to_chars_result result = {text, std::errc()};
+    if (shown) {
+        result = std::to_chars(text, text + sizeof text - 1, value, std::chars_format::scientific, 12);
+    }
     if (result.ec != std::errc()) {
         return -1;
     }
@@ -117,21 +128,21 @@ static int writeNumber(FILE *file, double value, char end)
     return fwrite(text, 1, length, file) == length ? 0 : -1;
 }
 
-int writeHistogramBlock(FILE *file)
+int writeHistogramBlock(FILE *file, unsigned statisticsShown)
 {
     // A block always has its statistics line, so at least one sample.
     int count = histogramCount < 1 ? 1 : histogramCount;
     if (count > HISTOGRAM_CAPACITY) {
         count = HISTOGRAM_CAPACITY;
     }
-    const double line2[] = {histogramSamples[0], histogramMin,    histogramMean,
-                            histogramMax,        histogramStdDev, histogramMode};
     int failed = fputs("Data,Min,Mean,Max,StdDev,Mode\n", file) < 0;
-    for (int i = 0; i < 6; i++) {
-        failed |= writeNumber(file, line2[i], i < 5 ? ',' : '\n') != 0;
+    failed |= writeNumber(file, histogramSamples[0], 1, ',') != 0;
+    for (int i = 0; i < HISTOGRAM_STATISTICS; i++) {
+        failed |= writeNumber(file, *statistics[i], (statisticsShown >> i) & 1u,
+                              i < HISTOGRAM_STATISTICS - 1 ? ',' : '\n') != 0;
     }
     for (int i = 1; i < count; i++) {
-        failed |= writeNumber(file, histogramSamples[i], '\n') != 0;
+        failed |= writeNumber(file, histogramSamples[i], 1, '\n') != 0;
     }
     return failed || ferror(file) ? -1 : 0;
 }
@@ -152,13 +163,15 @@ static void saveHistogram(void)
         MessagePopup("File Open Error", text);
         return;
     }
-    // The file carries what the panel shows (the indicators hold full doubles).
-    GetCtrlVal(histogramPanel, HISTO_MIN, &histogramMin);
-    GetCtrlVal(histogramPanel, HISTO_MAX, &histogramMax);
-    GetCtrlVal(histogramPanel, HISTO_MEAN, &histogramMean);
-    GetCtrlVal(histogramPanel, HISTO_STDDEV, &histogramStdDev);
-    GetCtrlVal(histogramPanel, HISTO_MODE, &histogramMode);
-    int failed = writeHistogramBlock(file) != 0;
+    // The file carries what the panel shows (the indicators hold full doubles);
+    // an indicator that shows no value leaves its field empty.
+    unsigned shown = 0;
+    for (int i = 0; i < HISTOGRAM_STATISTICS; i++) {
+        if (GetCtrlVal(histogramPanel, statisticsControls[i], statistics[i]) == 0) {
+            shown |= 1u << i;
+        }
+    }
+    int failed = writeHistogramBlock(file, shown) != 0;
     // A full device shows only when the buffer is flushed at the close.
     failed |= fclose(file) != 0;
     if (failed) {
@@ -190,6 +203,11 @@ int histogramEvent(int panel, int control, int event, void *callbackData, int ev
         histogramCount = 0;
         failedReads = 0;
         SetCtrlVal(histogramPanel, HISTO_FAILED, failedReads);
+        // The statistics of an earlier run are not this run's: none show until
+        // the second sample.
+        for (int statistic : statisticsControls) {
+            SetCtrlVal(histogramPanel, statistic, "");
+        }
         break;
     case HISTO_SAVE:
         saveHistogram();

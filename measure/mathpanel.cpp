@@ -15,14 +15,8 @@
 #define MATH_SET_VALUE 0
 #define MATH_KEEP_VALUE 1
 
-int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2)
+static void showModuleMath(int panel)
 {
-    (void)callbackData;
-    (void)eventData1;
-    (void)eventData2;
-    if (event != EVENT_GOT_FOCUS) {
-        return 0;
-    }
     double value1 = 0.0, value2 = 0.0;
     ViUInt16 enable = 0;
     // A failed query defines none of its outputs: the panel then keeps what
@@ -35,6 +29,17 @@ int mathInit(int panel, int event, void *callbackData, int eventData1, int event
     } else {
         showMathAnnunciator(MATH_SHOWN_UNKNOWN);
     }
+}
+
+int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2)
+{
+    (void)callbackData;
+    (void)eventData1;
+    (void)eventData2;
+    if (event != EVENT_GOT_FOCUS) {
+        return 0;
+    }
+    showModuleMath(panel);
     snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", titledModule());
     SetPanelAttribute(panel, ATTR_TITLE, sharedText);
     return 0;
@@ -42,14 +47,15 @@ int mathInit(int panel, int event, void *callbackData, int eventData1, int event
 
 // Sends one math setting; the main display's MATH follows what the module
 // accepted (a refused setting leaves the module, and MATH, as they were).
-static void sendMath(ViInt32 flag1, double value1, ViInt32 flag2, double value2, ViUInt16 on,
-                     const char *actionText)
+static ViStatus sendMath(ViInt32 flag1, double value1, ViInt32 flag2, double value2, ViUInt16 on,
+                         const char *actionText)
 {
     ViStatus status = kq3917e_mathCalculation(instrSession, flag1, value1, flag2, value2, on);
     checkError(status, actionText);
     if (status >= 0) {
         showMathAnnunciator(on != 0 ? MATH_SHOWN_ON : MATH_SHOWN_OFF);
     }
+    return status;
 }
 
 static ViUInt16 enableShown(void)
@@ -66,21 +72,26 @@ int configMathEvent(int panel, int control, int event, void *callbackData, int e
     (void)eventData1;
     (void)eventData2;
     double value = 0.0;
+    ViStatus status = VI_SUCCESS;
     if (event == EVENT_COMMIT && control == MATH_ENABLE) {
         const ViUInt16 on = enableShown() == 0 ? 1 : 0;
         SetCtrlVal(mathPanel, MATH_ENABLE_LED, on);
-        sendMath(MATH_KEEP_VALUE, 0.0, MATH_KEEP_VALUE, 0.0, on, "setting math enable");
+        status = sendMath(MATH_KEEP_VALUE, 0.0, MATH_KEEP_VALUE, 0.0, on, "setting math enable");
     } else if (event == EVENT_VAL_CHANGED && control == MATH_VALUE1) {
         const ViUInt16 on = enableShown();
         GetCtrlVal(mathPanel, MATH_VALUE1, &value);
-        sendMath(MATH_SET_VALUE, value, MATH_KEEP_VALUE, 0.0, on, "setting math offset");
+        status = sendMath(MATH_SET_VALUE, value, MATH_KEEP_VALUE, 0.0, on, "setting math offset");
     } else if (event == EVENT_VAL_CHANGED && control == MATH_VALUE2) {
         const ViUInt16 on = enableShown();
         GetCtrlVal(mathPanel, MATH_VALUE2, &value);
-        sendMath(MATH_KEEP_VALUE, 0.0, MATH_SET_VALUE, value, on, "setting math offset");
+        status = sendMath(MATH_KEEP_VALUE, 0.0, MATH_SET_VALUE, value, on, "setting math offset");
     } else if (event == EVENT_COMMIT && control == MATH_CLOSE) {
         DiscardPanel(mathPanel);
         mathPanel = 0;
+    }
+    if (status < 0) {
+        // Refused: the panel shows what the module kept, not what was asked.
+        showModuleMath(mathPanel);
     }
     return 0;
 }

@@ -54,10 +54,16 @@ extern double histogramMean, histogramStdDev, histogramMode;
 // One histogram sample per tick while an acquisition runs (the timer's
 // histogram branch); a failed read takes none and is counted in HISTO_FAILED.
 void takeHistogramSample(void);
+// The statistics in the order of the export's columns: minimum, mean,
+// maximum, standard deviation, mode.
+#define HISTOGRAM_STATISTICS 5
+
 // Appends the samples taken and the statistics shown to file as one block
-// (header, first sample with the statistics, further samples). Returns 0, or
-// -1 when any write failed.
-int writeHistogramBlock(FILE *file);
+// (header, first sample with the statistics, further samples). Bit i of
+// statisticsShown is set when statistic i (column order) is shown; a
+// statistic not shown leaves its field empty. Returns 0, or -1 when any write
+// failed.
+int writeHistogramBlock(FILE *file, unsigned statisticsShown);
 
 // ---- callbacks bound by the resource file
 int histogramEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);

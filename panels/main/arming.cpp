@@ -20,11 +20,19 @@ void setArmSource(int control)
         {MAIN_EXT_ARM_SOURCE, &settings.extArmSource, "setting external arm source"},
     };
     for (const auto &ring : rings) {
-        if (ring.control == control) {
-            GetCtrlVal(mainPanel, control, ring.source);
-            checkError(kq3917e_confArming(instrSession, settings.startArmSource, settings.stopArmSource,
-                                          settings.extArmSource),
-                       ring.actionText);
+        if (ring.control != control) {
+            continue;
+        }
+        GetCtrlVal(mainPanel, control, ring.source);
+        if (!answered(kq3917e_confArming(instrSession, settings.startArmSource, settings.stopArmSource,
+                                         settings.extArmSource),
+                      ring.actionText) &&
+            answered(kq3917e_queryArming(instrSession, &settings.startArmSource, &settings.stopArmSource,
+                                         &settings.extArmSource),
+                     "reading ARM settings")) {
+            for (const auto &shown : rings) {
+                SetCtrlVal(mainPanel, shown.control, (int)*shown.source);
+            }
         }
     }
 }
@@ -32,7 +40,12 @@ void setArmSource(int control)
 void setExtArmLevel(void)
 {
     GetCtrlVal(mainPanel, MAIN_EXT_ARM_LEVEL, &settings.extArmLevel);
-    checkError(kq3917e_confArmingLevel(instrSession, settings.extArmLevel), "setting external arm level");
+    if (!answered(kq3917e_confArmingLevel(instrSession, settings.extArmLevel),
+                  "setting external arm level") &&
+        answered(kq3917e_queryArmingLevel(instrSession, &settings.extArmLevel),
+                 "reading external arm level")) {
+        SetCtrlVal(mainPanel, MAIN_EXT_ARM_LEVEL, settings.extArmLevel);
+    }
 }
 
 void toggleArmMode(void)
@@ -43,10 +56,10 @@ void toggleArmMode(void)
     checkError(kq3917e_confExtArmMode(instrSession, settings.armMode), "setting arm mode");
 }
 
-static void sendDelay(void)
+static bool sendDelay(void)
 {
-    checkError(kq3917e_confDelay(instrSession, settings.delayEnabled, settings.delay),
-               "setting time interval delay");
+    return answered(kq3917e_confDelay(instrSession, settings.delayEnabled, settings.delay),
+                    "setting time interval delay");
 }
 
 void toggleDelay(void)
@@ -59,7 +72,11 @@ void toggleDelay(void)
 void setDelay(void)
 {
     GetCtrlVal(mainPanel, MAIN_DELAY, &settings.delay);
-    sendDelay();
+    if (!sendDelay() && answered(kq3917e_queryDelay(instrSession, &settings.delayEnabled, &settings.delay),
+                                 "reading time interval delay settings")) {
+        SetCtrlVal(mainPanel, MAIN_DELAY, settings.delay);
+        SetCtrlVal(mainPanel, MAIN_DELAY_LED, settings.delayEnabled != 0 ? 1 : 0);
+    }
 }
 
 // The gate button's label and the clear-counts button follow gateOpen:
@@ -90,5 +107,9 @@ void showGateClosed(void)
 void setGateOutput(void)
 {
     GetCtrlVal(mainPanel, MAIN_GATE_OUTPUT, &settings.gateOutput);
-    checkError(kq3917e_outputGate(instrSession, settings.gateOutput), "setting gate output");
+    if (!answered(kq3917e_outputGate(instrSession, settings.gateOutput), "setting gate output") &&
+        answered(kq3917e_queryOutputGate(instrSession, &settings.gateOutput),
+                 "reading output gate setting")) {
+        SetCtrlVal(mainPanel, MAIN_GATE_OUTPUT, (int)settings.gateOutput);
+    }
 }

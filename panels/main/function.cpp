@@ -32,29 +32,40 @@ void changeFunction(int16_t newFunction)
     refreshMainPanel();
 }
 
+static void showModuleAperture(void)
+{
+    if (answered(kq3917e_queryAperture(instrSession, &settings.aperture), "reading aperture")) {
+        SetCtrlVal(mainPanel, MAIN_APERTURE, settings.aperture);
+    }
+}
+
+static void showModuleResolution(void)
+{
+    if (answered(kq3917e_queryMeasRes(instrSession, &settings.resolution, &settings.averaging),
+                 "reading resolution")) {
+        SetCtrlVal(mainPanel, MAIN_RESOLUTION, settings.resolution);
+    }
+}
+
 // Aperture and resolution are two views of one measuring time: whichever the
-// user sets, the module works out the other.
+// user sets, the module works out the other. A refused value is read back.
 void setAperture(void)
 {
     GetCtrlVal(mainPanel, MAIN_APERTURE, &settings.aperture);
-    checkError(kq3917e_confAperture(instrSession, settings.aperture), "setting aperture");
-    ViStatus status = kq3917e_queryMeasRes(instrSession, &settings.resolution, &settings.averaging);
-    checkError(status, "reading resolution");
-    if (status >= 0) {
-        SetCtrlVal(mainPanel, MAIN_RESOLUTION, settings.resolution);
+    if (!answered(kq3917e_confAperture(instrSession, settings.aperture), "setting aperture")) {
+        showModuleAperture();
     }
+    showModuleResolution();
 }
 
 void setResolution(void)
 {
     GetCtrlVal(mainPanel, MAIN_RESOLUTION, &settings.resolution);
-    checkError(kq3917e_confMeasRes(instrSession, settings.resolution, settings.averaging),
-               "setting resolution");
-    ViStatus status = kq3917e_queryAperture(instrSession, &settings.aperture);
-    checkError(status, "reading aperture");
-    if (status >= 0) {
-        SetCtrlVal(mainPanel, MAIN_APERTURE, settings.aperture);
+    if (!answered(kq3917e_confMeasRes(instrSession, settings.resolution, settings.averaging),
+                  "setting resolution")) {
+        showModuleResolution();
     }
+    showModuleAperture();
 }
 
 void toggleAveraging(void)

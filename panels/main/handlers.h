@@ -17,6 +17,10 @@ void showOneLit(const int *leds, int count, int lit);
 int stepLitLed(const int *leds, int count, int state);
 // lastReading back to 0.0, shown in MAIN_READING.
 void showZeroReading(void);
+// Reports any non-zero status; true when the module took the call (the status
+// is not negative), so that a query's outputs may be shown. A value control
+// whose setting the module refused reads the setting back and shows it.
+bool answered(int32_t status, const char *actionText);
 
 // ---- function, aperture, resolution, averaging, standard
 int16_t functionAfterStep(int16_t function, int step);

@@ -21,15 +21,16 @@ struct Input {
     int levelControl;
     const char *attenuationText;
     const char *levelText;
+    const char *readLevelText;
 };
 
 static const Input inputs[2] = {
     {&settings.in1Impedance, &settings.in1Coupling, &settings.in1Filter, &settings.in1Attenuation,
      &settings.in1Level, MAIN_IN1_ATT_X1_LED, MAIN_IN1_ATT_X10_LED, MAIN_TRIG_LEVEL_1,
-     "setting IN1 attenuation", "setting trigger 1 level"},
+     "setting IN1 attenuation", "setting trigger 1 level", "reading IN1 trigger level"},
     {&settings.in2Impedance, &settings.in2Coupling, &settings.in2Filter, &settings.in2Attenuation,
      &settings.in2Level, MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED, MAIN_TRIG_LEVEL_2,
-     "setting IN2 attenuation", "setting trigger 2 level"},
+     "setting IN2 attenuation", "setting trigger 2 level", "reading IN2 trigger level"},
 };
 
 static void sendConditioning(int channel, const char *actionText)
@@ -40,12 +41,12 @@ static void sendConditioning(int channel, const char *actionText)
                actionText);
 }
 
-static void sendTriggering(int channel, const char *actionText)
+static bool sendTriggering(int channel, const char *actionText)
 {
     const Input &input = inputs[channel - 1];
-    checkError(kq3917e_confInputTriggering(instrSession, (ViInt16)channel, *input.attenuation, *input.level,
-                                           settings.commonInput),
-               actionText);
+    return answered(kq3917e_confInputTriggering(instrSession, (ViInt16)channel, *input.attenuation,
+                                                *input.level, settings.commonInput),
+                    actionText);
 }
 
 // ---- coupling, impedance, filter
@@ -179,5 +180,10 @@ void setTriggerLevel(int channel)
 {
     const Input &input = inputs[channel - 1];
     GetCtrlVal(mainPanel, input.levelControl, input.level);
-    sendTriggering(channel, input.levelText);
+    if (!sendTriggering(channel, input.levelText) &&
+        answered(kq3917e_queryInputTriggering(instrSession, (ViInt16)channel, input.attenuation, input.level,
+                                              &settings.commonInput),
+                 input.readLevelText)) {
+        SetCtrlVal(mainPanel, input.levelControl, *input.level);
+    }
 }

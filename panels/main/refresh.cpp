@@ -23,7 +23,7 @@ static void setLed(int control, bool lit)
 }
 
 // Reports any non-zero status; true when the outputs may be shown.
-static bool answered(ViStatus status, const char *actionText)
+bool answered(ViStatus status, const char *actionText)
 {
     checkError(status, actionText);
     return status >= 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <limits>
 #include <vector>
 
 namespace
@@ -130,6 +131,16 @@ int StdDev(const double *array, int n, double *mean, double *stdDev)
 {
     if (int status = checkSamples(array, n); status != ANALYSIS_NO_ERROR)
         return status;
+    // A sample that is not finite: the mean is what the plain sum gives
+    // (an infinity or NaN), and there is no deviation to speak of.
+    if (!std::all_of(array, array + n, [](double x) { return std::isfinite(x); })) {
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i)
+            sum += array[i];
+        store(mean, sum / n);
+        store(stdDev, std::numeric_limits<double>::quiet_NaN());
+        return ANALYSIS_NO_ERROR;
+    }
     // Deviations from the first sample are exact for close readings, so the
     // large common part never enters a sum.
     const double origin = array[0];

@@ -12,7 +12,9 @@ enum {
 
 // Maximum and minimum with the index of their first occurrence.
 int MaxMin1D(const double *array, int n, double *max, int *maxIndex, double *min, int *minIndex);
-// Mean and population standard deviation (divided by n).
+// Mean and population standard deviation (divided by n). With a sample that
+// is not finite the mean is the plain one (an infinity or NaN) and the
+// deviation NaN.
 int StdDev(const double *array, int n, double *mean, double *stdDev);
 // Centre of the fullest of `intervals` equal intervals of [base, top]; the
 // lowest such interval on a tie.

@@ -25,20 +25,11 @@ namespace
 const char markProperty[] = "activeMark";
 const char markLampName[] = "uctActiveMark";
 
-// Whether v, as the numeric would show it (integers rounded, doubles to the
-// control's decimals), lies within the control's range.
-bool inRange(QWidget *w, double v)
+// Whether a progress bar can show v (rounded).
+bool barHolds(const QProgressBar *bar, double v)
 {
-    if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w)) {
-        const double shown = QString::number(v, 'f', dspin->decimals()).toDouble();
-        return shown >= dspin->minimum() && shown <= dspin->maximum();
-    }
     const double shown = std::round(v);
-    if (auto *spin = qobject_cast<QSpinBox *>(w))
-        return shown >= spin->minimum() && shown <= spin->maximum();
-    if (auto *bar = qobject_cast<QProgressBar *>(w))
-        return shown >= bar->minimum() && shown <= bar->maximum();
-    return true;
+    return shown >= bar->minimum() && shown <= bar->maximum();
 }
 
 // Sets a numeric's value; while the user is typing into it, their text stays
@@ -69,19 +60,21 @@ int setNumber(ControlRec &c, double v)
         led->setOn(v != 0);
     } else if (auto *ring = qobject_cast<QComboBox *>(w)) {
         auto it = std::find(c.codes.begin(), c.codes.end(), v);
-        if (it == c.codes.end())
+        if (it == c.codes.end()) {
+            // No item to choose: the ring shows the code on no item rather
+            // than keep an earlier choice.
+            ring->setPlaceholderText(QStringLiteral("code %1").arg(v));
+            ring->setCurrentIndex(-1);
             return UIE_INVALID_VALUE;
+        }
         ring->setCurrentIndex(int(it - c.codes.begin()));
-    } else if (!std::isfinite(v) && (c.def->kind == Kind::Numeric || c.def->kind == Kind::NumericIndicator)) {
-        return UIE_INVALID_VALUE;
-    } else if (!inRange(w, v)) {
-        // Clamped, the control would show another value than the caller holds.
-        return UIE_INVALID_VALUE;
-    } else if (auto *spin = qobject_cast<QSpinBox *>(w)) {
-        keepingUserText(spin, [&] { spin->setValue(int(std::lround(v))); });
-    } else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w)) {
-        keepingUserText(dspin, [&] { dspin->setValue(v); });
+    } else if (auto *entry = dynamic_cast<ValueEntry *>(w)) {
+        // Any double shows, as it is: out of range or not finite as text.
+        keepingUserText(static_cast<QAbstractSpinBox *>(w), [&] { entry->showValue(v); });
     } else if (auto *bar = qobject_cast<QProgressBar *>(w)) {
+        // Clamped, a bar would show another value than the caller holds.
+        if (!barHolds(bar, v))
+            return UIE_INVALID_VALUE;
         bar->setValue(int(std::lround(v)));
     } else {
         return UIE_INVALID_VALUE_TYPE;
@@ -100,11 +93,12 @@ int getNumber(const ControlRec &c, double *v)
         if (ring->currentIndex() < 0 || size_t(ring->currentIndex()) >= c.codes.size())
             return UIE_INVALID_VALUE;
         *v = c.codes[size_t(ring->currentIndex())];
-    } else if (auto *spin = qobject_cast<QSpinBox *>(w))
-        *v = spin->value();
-    else if (auto *dspin = qobject_cast<QDoubleSpinBox *>(w))
-        *v = dspin->value();
-    else if (auto *bar = qobject_cast<QProgressBar *>(w))
+    } else if (auto *entry = dynamic_cast<const ValueEntry *>(w)) {
+        const std::optional<double> shown = entry->shownValue();
+        if (!shown)
+            return UIE_INVALID_VALUE; // the field shows no value
+        *v = *shown;
+    } else if (auto *bar = qobject_cast<QProgressBar *>(w))
         *v = bar->value();
     else
         return UIE_INVALID_VALUE_TYPE;
@@ -181,6 +175,8 @@ int setNumericAttribute(ControlRec &c, int attribute, double v)
         const bool min = attribute == ATTR_MIN_VALUE;
         if (!std::isfinite(v))
             return UIE_INVALID_VALUE;
+        auto *entry = dynamic_cast<ValueEntry *>(w);
+        const std::optional<double> shown = entry ? entry->shownValue() : std::nullopt;
         if (spin)
             min ? spin->setMinimum(rounded) : spin->setMaximum(rounded);
         else if (dspin)
@@ -189,6 +185,12 @@ int setNumericAttribute(ControlRec &c, int attribute, double v)
             min ? bar->setMinimum(rounded) : bar->setMaximum(rounded);
         else
             return UIE_INVALID_ATTRIBUTE;
+        if (entry) {
+            // Qt clamped the value into the new range; the field keeps showing it.
+            if (shown)
+                entry->showValue(*shown);
+            entry->rangeChanged();
+        }
         return UIE_NO_ERROR;
     }
     case ATTR_PRECISION:
@@ -329,6 +331,9 @@ int SetCtrlVal(int panel, int control, const char *value)
     } else if (auto *label = qobject_cast<QLabel *>(c->widget);
                label && c->def->kind == Kind::TextIndicator) {
         label->setText(fromUser(value));
+    } else if (auto *entry = dynamic_cast<ValueEntry *>(c->widget.data()); entry && value && !*value) {
+        // The empty text clears a numeric: it shows no value until the next one.
+        keepingUserText(static_cast<QAbstractSpinBox *>(c->widget.data()), [&] { entry->showNoValue(); });
     } else {
         return UIE_INVALID_VALUE_TYPE;
     }

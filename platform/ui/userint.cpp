@@ -301,7 +301,11 @@ void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
         auto *box = static_cast<QAbstractSpinBox *>(w);
         box->setKeyboardTracking(false);
         followUserEdit(w, box->findChild<QLineEdit *>());
-        // A typed entry ends with Enter or leaving the field, committed or not.
+        // The tooltip adds the range and unit to the resource's text.
+        if (auto *entry = dynamic_cast<ValueEntry *>(w))
+            entry->describe(w->toolTip());
+        // A typed entry ends with Enter or leaving the field, committed or not;
+        // an entry that Enter refuses goes on.
         QObject::connect(box, &QAbstractSpinBox::editingFinished, w,
                          [w] { w->setProperty(userEditProperty, false); });
         auto commit = [w, events = raise(EVENT_VAL_CHANGED, EVENT_COMMIT)] {

@@ -8,6 +8,7 @@
 #include <QDynamicPropertyChangeEvent>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -15,6 +16,7 @@
 #include <QRadialGradient>
 #include <QToolTip>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace uct::ui
@@ -110,10 +112,50 @@ bool textIsCut(const QWidget *w, QString *text)
     return false;
 }
 
+namespace
+{
+
+// Numbers as typed and shown: digits and the decimal point, no group
+// separators, whatever the system locale.
+const QLocale &numberLocale()
+{
+    static const QLocale locale = [] {
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::OmitGroupSeparator | QLocale::RejectGroupSeparator);
+        return c;
+    }();
+    return locale;
+}
+
+QString shortestText(double value)
+{
+    return numberLocale().toString(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString nonFiniteText(double value)
+{
+    return std::isnan(value) ? QStringLiteral("NaN")
+           : value > 0       ? QStringLiteral("+Inf")
+                             : QStringLiteral("-Inf");
+}
+
+// A number in a sentence takes the typographic minus.
+QString inProse(QString number)
+{
+    if (number.startsWith(QLatin1Char('-')))
+        number[0] = QChar(0x2212);
+    return number;
+}
+
+// The look of a field whose entry Enter refused.
+const char refusedMark[] = "QAbstractSpinBox { border: 1px solid #ff5a4f; background-color: #3a1416; }";
+
+} // namespace
+
 QString engineeringText(double value, int digits)
 {
     if (!std::isfinite(value))
-        return QString::number(value);
+        return nonFiniteText(value);
     digits = std::clamp(digits, 1, 17);
     // The 'e' conversion rounds to digits significant digits; a carry is
     // already in its exponent.
@@ -134,23 +176,265 @@ QString engineeringText(double value, int digits)
            QStringLiteral("%1").arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
 }
 
-QString NumberBox::textFromValue(double value) const
+template <typename Box> constexpr bool isInteger = std::is_same_v<Box, QSpinBox>;
+
+template <typename Box> ValueBox<Box>::ValueBox(QWidget *parent) : Box(parent)
 {
-    return engineering_ ? engineeringText(value, digits_) : QDoubleSpinBox::textFromValue(value);
+    // The next keystroke starts a new entry: the mark of a refused one goes.
+    QObject::connect(this->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        if (!why_.isEmpty())
+            setMarked(QString());
+    });
 }
 
-double NumberBox::valueFromText(const QString &text) const
+template <typename Box> std::optional<double> ValueBox<Box>::parse(const QString &text) const
 {
-    return engineering_ ? QLocale::c().toDouble(text.trimmed()) : QDoubleSpinBox::valueFromText(text);
-}
-
-QValidator::State NumberBox::validate(QString &text, int &pos) const
-{
-    if (!engineering_)
-        return DecimalPointBox<QDoubleSpinBox>::validate(text, pos);
+    QString core = text;
+    if (!this->prefix().isEmpty() && core.startsWith(this->prefix()))
+        core.remove(0, this->prefix().size());
+    if (!this->suffix().isEmpty() && core.endsWith(this->suffix()))
+        core.chop(this->suffix().size());
+    core = core.trimmed();
     bool ok = false;
-    QLocale::c().toDouble(text.trimmed(), &ok);
-    return ok ? QValidator::Acceptable : QValidator::Intermediate;
+    double value = 0;
+    if constexpr (isInteger<Box>) {
+        if (this->displayIntegerBase() != 10)
+            value = double(core.toLongLong(&ok, this->displayIntegerBase()));
+        else
+            value = numberLocale().toDouble(core, &ok);
+    } else {
+        value = numberLocale().toDouble(core, &ok);
+    }
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+template <typename Box> QString ValueBox<Box>::refusalOf(const QString &text, double *value) const
+{
+    const std::optional<double> number = parse(text);
+    if (!number)
+        return QStringLiteral("Not sent: type a number within %1").arg(rangeText());
+    *value = *number;
+    if (*number < this->minimum() || *number > this->maximum()) {
+        // As typed, never rounded to the decimals shown.
+        const QString typed = isInteger<Box> ? numberText(*number) : shortestText(*number);
+        return QStringLiteral("Not sent: %1 lies outside %2").arg(inProse(typed), rangeText());
+    }
+    int decimals = 0;
+    if constexpr (!isInteger<Box>)
+        decimals = this->decimals();
+    if (decimals <= maxShownDecimals && numberLocale().toString(*number, 'f', decimals).toDouble() != *number)
+        return decimals == 0 ? QStringLiteral("Not sent: whole numbers only")
+                             : QStringLiteral("Not sent: at most %1 decimals").arg(decimals);
+    return QString();
+}
+
+template <typename Box> QString ValueBox<Box>::refusal() const
+{
+    double value = 0;
+    return refusalOf(this->lineEdit()->displayText(), &value);
+}
+
+template <typename Box> QValidator::State ValueBox<Box>::validate(QString &input, int &) const
+{
+    // Never Invalid: a keystroke is never dropped.
+    double value = 0;
+    return refusalOf(input, &value).isEmpty() ? QValidator::Acceptable : QValidator::Intermediate;
+}
+
+template <typename Box> typename ValueBox<Box>::Value ValueBox<Box>::valueFromText(const QString &text) const
+{
+    const double value = parse(text).value_or(double(this->value()));
+    if constexpr (isInteger<Box>)
+        return int(std::lround(std::clamp(value, double(INT_MIN), double(INT_MAX))));
+    else
+        return value;
+}
+
+template <typename Box> QString ValueBox<Box>::textFromValue(Value value) const
+{
+    return empty_ ? QString() : numberText(held_ ? *held_ : double(value));
+}
+
+template <typename Box> QString ValueBox<Box>::numberText(double value) const
+{
+    if (!std::isfinite(value))
+        return nonFiniteText(value);
+    if constexpr (isInteger<Box>) {
+        const int base = this->displayIntegerBase();
+        if (value != std::trunc(value) || std::fabs(value) > 9e15)
+            return shortestText(value);
+        const auto whole = qlonglong(value);
+        return base == 10 ? QString::number(whole)
+                          : (whole < 0 ? QStringLiteral("-") : QString()) +
+                                QString::number(qAbs(whole), base).toUpper();
+    } else {
+        if (std::fabs(value) >= 1e15 || this->decimals() > maxShownDecimals)
+            return shortestText(value);
+        return numberLocale().toString(value, 'f', this->decimals());
+    }
+}
+
+// Whether the box can hold value as it would show it (integers rounded,
+// doubles to the box's decimals).
+template <typename Box> bool ValueBox<Box>::holds(double value) const
+{
+    if (!std::isfinite(value))
+        return false;
+    double shown = std::round(value);
+    if constexpr (!isInteger<Box>)
+        shown = this->decimals() > maxShownDecimals
+                    ? value
+                    : numberLocale().toString(value, 'f', this->decimals()).toDouble();
+    return shown >= this->minimum() && shown <= this->maximum();
+}
+
+template <typename Box> void ValueBox<Box>::showValue(double value)
+{
+    empty_ = false;
+    if (holds(value)) {
+        held_.reset();
+        if constexpr (isInteger<Box>)
+            this->setValue(int(std::lround(value)));
+        else
+            this->setValue(value);
+    } else {
+        held_ = value;
+        // Same value: only the text is redrawn.
+        this->setValue(this->value());
+    }
+    updateToolTip();
+}
+
+template <typename Box> void ValueBox<Box>::showNoValue()
+{
+    held_.reset();
+    empty_ = true;
+    this->setValue(this->value());
+    updateToolTip();
+}
+
+template <typename Box> std::optional<double> ValueBox<Box>::shownValue() const
+{
+    if (empty_)
+        return std::nullopt;
+    return held_ ? *held_ : double(this->value());
+}
+
+template <typename Box> void ValueBox<Box>::describe(const QString &text)
+{
+    description_ = text;
+    described_ = true;
+    updateToolTip();
+}
+
+template <typename Box> void ValueBox<Box>::rangeChanged()
+{
+    updateToolTip();
+}
+
+template <typename Box> QString ValueBox<Box>::rangeText() const
+{
+    auto limit = [this](double value) {
+        if constexpr (isInteger<Box>)
+            if (this->displayIntegerBase() != 10)
+                return this->prefix() + numberText(value);
+        return inProse(shortestText(value));
+    };
+    QString unit = this->suffix();
+    if (const QString named = this->property("unit").toString(); unit.isEmpty() && !named.isEmpty())
+        unit = QStringLiteral(" (%1)").arg(named);
+    return limit(this->minimum()) + QStringLiteral(" … ") + limit(this->maximum()) + unit;
+}
+
+template <typename Box> void ValueBox<Box>::updateToolTip()
+{
+    if (!described_)
+        return;
+    QStringList lines;
+    if (!why_.isEmpty())
+        lines << why_;
+    if (!description_.isEmpty())
+        lines << description_;
+    lines << QStringLiteral("Range ") + rangeText();
+    if (held_)
+        lines << QStringLiteral("The value shown is the module's and lies outside this range.");
+    this->setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+template <typename Box> void ValueBox<Box>::setMarked(const QString &why)
+{
+    // The reason shown for an earlier entry goes with its mark.
+    if (why.isEmpty() && !why_.isEmpty() && QToolTip::isVisible() && QToolTip::text() == this->toolTip())
+        QToolTip::hideText();
+    why_ = why;
+    const QString sheet = why.isEmpty() ? QString() : QString::fromLatin1(refusedMark);
+    if (this->styleSheet() != sheet)
+        this->setStyleSheet(sheet);
+    updateToolTip();
+    if (!why.isEmpty())
+        QToolTip::showText(this->mapToGlobal(QPoint(0, this->height())), this->toolTip(), this);
+}
+
+// A typed value the box can take replaces a held one or no value, and is sent
+// even when the box's own value was already the same.
+template <typename Box> template <typename Base> void ValueBox<Box>::takeEntry(Base base)
+{
+    const bool replacing = held_ || empty_;
+    const Value before = this->value();
+    held_.reset();
+    empty_ = false;
+    base();
+    if (replacing && this->value() == before)
+        emit this->valueChanged(this->value());
+    updateToolTip();
+}
+
+template <typename Box> bool ValueBox<Box>::entered() const
+{
+    return this->lineEdit()->displayText() != this->prefix() + textFromValue(this->value()) + this->suffix();
+}
+
+template <typename Box> void ValueBox<Box>::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (!enter || !entered()) {
+        Box::keyPressEvent(event);
+        return;
+    }
+    if (const QString why = refusal(); !why.isEmpty()) {
+        setMarked(why);
+        event->accept();
+        return;
+    }
+    takeEntry([&] { Box::keyPressEvent(event); });
+}
+
+template <typename Box> void ValueBox<Box>::focusOutEvent(QFocusEvent *event)
+{
+    // Leaving the field takes what it can; a refused entry is abandoned.
+    if (entered() && refusal().isEmpty())
+        takeEntry([&] { Box::focusOutEvent(event); });
+    else
+        Box::focusOutEvent(event);
+    setMarked(QString());
+}
+
+template <typename Box> void ValueBox<Box>::stepBy(int steps)
+{
+    held_.reset();
+    empty_ = false;
+    Box::stepBy(steps);
+    updateToolTip();
+}
+
+template class ValueBox<QSpinBox>;
+template class ValueBox<QDoubleSpinBox>;
+
+QString NumberBox::numberText(double value) const
+{
+    return engineering_ ? engineeringText(value, digits_) : ValueBox<QDoubleSpinBox>::numberText(value);
 }
 
 bool NumberBox::event(QEvent *event)
@@ -430,7 +714,7 @@ QWidget *FormLoader::createWidget(const QString &className, QWidget *parent, con
     else if (className == QLatin1String("Timer"))
         w = new TimerControl(parent);
     else if (className == QLatin1String("QSpinBox"))
-        w = new DecimalPointBox<QSpinBox>(parent);
+        w = new ValueBox<QSpinBox>(parent);
     else if (className == QLatin1String("QDoubleSpinBox"))
         w = new NumberBox(parent);
     else

@@ -11,7 +11,10 @@
 #include <QTimer>
 #include <QUiLoader>
 #include <map>
+#include <optional>
 #include <qcustomplot.h>
+#include <type_traits>
+#include <utility>
 
 namespace uct::ui
 {
@@ -41,43 +44,89 @@ class Led : public QLabel
 // scrolled or wrapped past its height); the whole text goes into *text.
 bool textIsCut(const QWidget *w, QString *text);
 
-// Spin boxes read a typed number whole. Qt drops group separators, so under
-// the C locale "1,5" would read 15: here a ',' leaves the entry unreadable,
-// and Enter keeps the control's value.
-template <typename Box> class DecimalPointBox : public Box
+// What the layer asks of its spin boxes, whichever their value type.
+class ValueEntry
 {
   public:
-    using Box::Box;
-    QValidator::State validate(QString &input, int &pos) const override
-    {
-        const QString separator = this->locale().groupSeparator();
-        if (!input.contains(separator))
-            return Box::validate(input, pos);
-        QString rest = QString(input).remove(separator);
-        int restPos = 0;
-        return Box::validate(rest, restPos) == QValidator::Invalid ? QValidator::Invalid
-                                                                   : QValidator::Intermediate;
-    }
-    void fixup(QString &input) const override
-    {
-        if (!input.contains(this->locale().groupSeparator()))
-            Box::fixup(input);
-    }
+    virtual ~ValueEntry() = default;
+    // Shows value as it is: a value the box cannot hold (outside its range,
+    // not finite, not whole in an integer box) shows as text and is held,
+    // unclamped, until the next value.
+    virtual void showValue(double value) = 0;
+    // No value: the field is empty.
+    virtual void showNoValue() = 0;
+    // The value shown, or nothing when the field is empty.
+    virtual std::optional<double> shownValue() const = 0;
+    // An editable box's tooltip: text (the resource's, naming what the value
+    // is) followed by the range and unit; kept current as they change.
+    virtual void describe(const QString &text) = 0;
+    virtual void rangeChanged() = 0;
+    // Why the text typed so far would not be taken; empty when it would.
+    virtual QString refusal() const = 0;
+};
+
+// The layer's spin boxes. A typed number is read whole, with the decimal
+// point whatever the locale (Qt would drop a ',' as a group separator and
+// read "1,5" as 15). Typing is never refused or changed: every keystroke
+// stays. Enter with text the box cannot take (not a number, outside the
+// range, more decimals than the box shows) sends nothing: the field keeps the
+// text, is marked and says why, with the range, in a tooltip. Leaving the
+// field abandons such an entry and shows the value again.
+template <typename Box> class ValueBox : public Box, public ValueEntry
+{
+  public:
+    using Value = std::remove_cvref_t<decltype(std::declval<const Box &>().value())>;
+    explicit ValueBox(QWidget *parent = nullptr);
+
+    QValidator::State validate(QString &input, int &pos) const override;
+    void fixup(QString &) const override {}
+    Value valueFromText(const QString &text) const override;
+    QString textFromValue(Value value) const override;
+
+    void showValue(double value) override;
+    void showNoValue() override;
+    std::optional<double> shownValue() const override;
+    void describe(const QString &text) override;
+    void rangeChanged() override;
+    QString refusal() const override;
+
+    void stepBy(int steps) override;
+
+  protected:
+    // The text of a number in this box's format, whatever its magnitude.
+    virtual QString numberText(double value) const;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+  private:
+    // Beyond this many decimals a box shows a double unrounded.
+    static constexpr int maxShownDecimals = 15;
+    std::optional<double> parse(const QString &text) const;
+    QString refusalOf(const QString &text, double *value) const;
+    bool holds(double value) const;
+    bool entered() const;
+    template <typename Base> void takeEntry(Base base);
+    QString rangeText() const;
+    void updateToolTip();
+    void setMarked(const QString &why);
+    std::optional<double> held_;
+    bool empty_ = false;
+    QString why_; // the refusal shown while the field is marked
+    QString description_;
+    bool described_ = false;
 };
 
 // Double numeric. With the dynamic property "format" set to "engineering"
 // it shows the value in engineering notation with "digits" significant
 // digits (default 10) and holds the full double, unrounded, whatever its
 // magnitude; otherwise it is a plain spin box that reads the decimal point.
-class NumberBox : public DecimalPointBox<QDoubleSpinBox>
+class NumberBox : public ValueBox<QDoubleSpinBox>
 {
   public:
-    explicit NumberBox(QWidget *parent = nullptr) : DecimalPointBox<QDoubleSpinBox>(parent) {}
-    QString textFromValue(double value) const override;
-    double valueFromText(const QString &text) const override;
-    QValidator::State validate(QString &text, int &pos) const override;
+    explicit NumberBox(QWidget *parent = nullptr) : ValueBox<QDoubleSpinBox>(parent) {}
 
   protected:
+    QString numberText(double value) const override;
     bool event(QEvent *event) override;
 
   private:
@@ -120,7 +169,6 @@ class PlotArea : public QCustomPlot
     QCPGraph *trace_ = nullptr;
     double nextX_ = 0;
 };
-
 
 // The invisible timer control; the layer delivers its ticks.
 class TimerControl : public QWidget

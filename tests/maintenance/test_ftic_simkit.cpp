@@ -4,6 +4,7 @@
 // calibration readings that the measurement timer takes.
 #include "caltest.h"
 
+#include <cmath>
 #include <limits>
 
 namespace
