@@ -634,6 +634,41 @@ int StabilityBounds(double deviation, double edf, double *low, double *high)
     return ANALYSIS_NO_ERROR;
 }
 
+int StabilityWarnings(double spread, double aperture, double tau0, const StabilityRow rows[], int count,
+                      char *text, int size)
+{
+    int warnings = 0;
+    int used = 0;
+    auto add = [&](const char *line) {
+        const int written = std::snprintf(text + used, static_cast<std::size_t>(size - used), "%s%s",
+                                          warnings ? "\n" : "", line);
+        used = std::min(size - 1, used + std::max(written, 0));
+        ++warnings;
+    };
+    if (size < 1)
+        return 0;
+    text[0] = '\0';
+    char line[160];
+    if (spread > 0.01) {
+        std::snprintf(line, sizeof line, "time stamps vary by up to %.1f %% of their spacing", 100 * spread);
+        add(line);
+    }
+    // Dead time leaves white frequency noise unbiased; every other type is
+    // biased by an amount that depends on the type and the dead-time ratio.
+    bool otherNoise = false;
+    for (int k = 0; k < count; ++k)
+        otherNoise = otherNoise || rows[k].alpha != 0;
+    const double dead = 1 - aperture / tau0;
+    if (dead > 0.01 && otherNoise) {
+        std::snprintf(line, sizeof line,
+                      "dead time is %.0f %% of the spacing: the noise is not all white FM, so the "
+                      "deviations are biased",
+                      100 * dead);
+        add(line);
+    }
+    return warnings;
+}
+
 const char *StabilityNoiseName(int alpha)
 {
     static const char *const names[] = {"random walk FM", "flicker FM", "white FM", "flicker PM", "white PM"};
@@ -709,13 +744,16 @@ int StabilityReadSeries(FILE *file, double times[], double values[], int capacit
     return ANALYSIS_NO_ERROR;
 }
 
-int StabilityWriteTable(FILE *file, const StabilityRow rows[], int count)
+int StabilityWriteTable(FILE *file, const StabilityRow rows[], int count, int header)
 {
     static const char *const names[STABILITY_KINDS] = {"adev", "oadev", "mdev", "tdev", "hdev", "ohdev"};
-    bool ok = std::fprintf(file, "tau,m,alpha") >= 0;
-    for (const char *name : names)
-        ok = ok && std::fprintf(file, ",%s,%s_lo,%s_hi,%s_n", name, name, name, name) >= 0;
-    ok = ok && std::fputc('\n', file) != EOF;
+    bool ok = true;
+    if (header) {
+        ok = std::fprintf(file, "tau,m,alpha") >= 0;
+        for (const char *name : names)
+            ok = ok && std::fprintf(file, ",%s,%s_lo,%s_hi,%s_n", name, name, name, name) >= 0;
+        ok = ok && std::fputc('\n', file) != EOF;
+    }
     for (int k = 0; k < count && ok; ++k) {
         char tau[40];
         *std::to_chars(tau, tau + sizeof tau - 1, rows[k].tau).ptr = '\0';

@@ -80,6 +80,14 @@ int StabilityFractional(const double *values, int n, double nominal, double y[],
 // spacing from it, relative to it.
 int StabilitySpacing(const double *times, int n, double *median, double *spread);
 
+// Warnings about how far a table can be trusted, one line each ('\n'
+// separated) into text: time stamps more than 1 % off their median spacing
+// (spread as StabilitySpacing gives it; NaN when there are none), and dead
+// time (aperture shorter than tau0 by more than 1 %; aperture NaN when
+// unknown) where the noise is not white frequency noise. Returns how many.
+int StabilityWarnings(double spread, double aperture, double tau0, const StabilityRow rows[], int count,
+                      char *text, int size);
+
 // 68 % interval of a deviation estimated with edf degrees of freedom: the
 // chi-squared quantiles at 15.87 % and 84.13 %.
 int StabilityBounds(double deviation, double edf, double *low, double *high);
@@ -104,7 +112,8 @@ typedef struct {
 int StabilityReadSeries(FILE *file, double times[], double values[], int capacity, StabilitySeriesInfo *info,
                         char *why, int whySize);
 
-// The table as CSV: a header naming tau, each deviation with its bounds and
-// terms, then one line per row (empty fields where a deviation has no term).
-// Returns 0, or -1 when a write failed.
-int StabilityWriteTable(FILE *file, const StabilityRow rows[], int count);
+// The table as CSV: a header naming tau, m, alpha and each deviation with its
+// bounds and terms (when header is non-zero), then one line per row, numbers
+// in the shortest text that reads back the same, empty fields where a
+// deviation has no term. Returns 0, or -1 when a write failed.
+int StabilityWriteTable(FILE *file, const StabilityRow rows[], int count, int header);
