@@ -45,9 +45,32 @@ void takeHistogramSample(void);
 // -1 when any write failed.
 int writeHistogramBlock(FILE *file);
 
+// ---- recorder: continuous readings, time-stamped, into a CSV file
+// Opens path (replacing it) and writes the header; 0, or -1 after a message.
+int startRecording(const char *path);
+// Closes the recording, with "# ended: note" when note is not null.
+void stopRecording(const char *note);
+// The timer's one call per continuous reading, with the fetch's status: a
+// row (an empty value when status is negative). A function change first
+// clears the strip chart and ends the recording with a note.
+void recordContinuousReading(int status, double value);
+int recordingActive(void);
+const char *recordingPath(void); // current or last recording, "" when none
+long recordingRows(void);        // rows written to it
+// Monotonic clock of the time stamps, seconds (null: the machine's).
+void setRecorderClock(double (*now)(void));
+// Opens a file the user chose.
+FILE *openUserFile(const char *path, const char *mode);
+
+// ---- the STABILITY panel, at most one; 0 while closed
+extern int stabilityPanel;
+// Loads and shows it (a press while open does nothing); -1 when it cannot load.
+int openStabilityPanel(void);
+
 // ---- callbacks bound by the resource file
 int histogramEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int stripChartEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int stabilityEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int configMathEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2);
 

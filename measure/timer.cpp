@@ -52,6 +52,7 @@ static void fetchContinuousReading(void)
 {
     ViStatus status = kq3917e_fetch(instrSession, &lastReading);
     showAnswered(status);
+    recordContinuousReading(status, lastReading);
     if (status < 0) {
         // The module dropped out of continuous triggering: fall back to
         // single readings without a popup on every tick.
@@ -100,6 +101,7 @@ void registerMeasureCallbacks(void)
     RegisterCtrlCallback("TimerFunction", TimerFunction);
     RegisterCtrlCallback("histogramEvent", histogramEvent);
     RegisterCtrlCallback("stripChartEvent", stripChartEvent);
+    RegisterCtrlCallback("stabilityEvent", stabilityEvent);
     RegisterCtrlCallback("configMathEvent", configMathEvent);
     RegisterPanelCallback("mathInit", mathInit);
 }
