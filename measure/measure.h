@@ -57,6 +57,8 @@ void recordContinuousReading(int status, double value);
 int recordingActive(void);
 const char *recordingPath(void); // current or last recording, "" when none
 long recordingRows(void);        // rows written to it
+// The strip chart's y axis names the unit of the readings (MAIN_UNITS).
+void captionStripChart(void);
 // Monotonic clock of the time stamps, seconds (null: the machine's).
 void setRecorderClock(double (*now)(void));
 // Opens a file the user chose.

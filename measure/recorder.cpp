@@ -79,6 +79,16 @@ static void showRecordState(void)
     SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, recordFile ? 1 : 0);
 }
 
+void captionStripChart(void)
+{
+    if (stripChartPanel == 0) {
+        return;
+    }
+    char unit[16] = "";
+    GetCtrlVal(mainPanel, MAIN_UNITS, unit);
+    SetCtrlAttribute(stripChartPanel, STRIPCHART_CHART, ATTR_YNAME, unit);
+}
+
 // Closes the file; a note ("# ended: ...") says why when there is one.
 // Returns 0, or -1 when the note or the close failed.
 static int closeRecording(const char *note)
@@ -164,6 +174,7 @@ void recordContinuousReading(int status, double value)
         // Readings of another unit never share the chart or the file.
         if (stripChartPanel != 0) {
             DeleteGraphPlot(stripChartPanel, STRIPCHART_CHART, -1, VAL_IMMEDIATE_DRAW);
+            captionStripChart();
         }
         if (recordFile) {
             char note[64];

@@ -214,7 +214,11 @@ int openMathPanel(void)
 
 int openStripChartPanel(void)
 {
-    return openSinglePanel(&stripChartPanel, STRIPCHART);
+    if (openSinglePanel(&stripChartPanel, STRIPCHART) < 0) {
+        return -1;
+    }
+    captionStripChart();
+    return 0;
 }
 
 int openAboutPanel(void)

@@ -5,6 +5,8 @@
 
 #include "stability.h"
 
+#include <qcustomplot.h>
+
 #include <cmath>
 #include <functional>
 
@@ -54,6 +56,8 @@ class Recorder : public FileTest
 
 TEST_F(Recorder, HeaderRowsAndGaps)
 {
+    auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
+    EXPECT_EQ(chart->yAxis->label(), QStringLiteral("Hz")) << "the chart's y axis names the unit";
     record(path("r.csv"));
     ASSERT_TRUE(recordingActive());
     ticks(3);
