@@ -410,9 +410,22 @@ void computeRow(const Phase &p, int m, int alpha, StabilityRow &row)
 
 // ------------------------------------------------------------- background
 
-std::thread worker;
 std::atomic<bool> running{false};
 std::atomic<bool> cancelRequested{false};
+
+// The worker thread; a program that ends while it runs (or before its end
+// was polled) stops and joins it rather than abort on a joinable thread.
+struct Worker {
+    std::thread thread;
+    bool joinable() const { return thread.joinable(); }
+    void join() { thread.join(); }
+    ~Worker()
+    {
+        cancelRequested = true;
+        if (thread.joinable())
+            thread.join();
+    }
+} worker;
 std::atomic<double> fractionDone{0.0};
 std::atomic<int> workerStatus{ANALYSIS_NO_ERROR};
 
@@ -539,7 +552,7 @@ int StabilityStart(const double *data, int n, int kind, double tau0, const int f
     cancelRequested = false;
     fractionDone = 0.0;
     running = true;
-    worker = std::thread([=] {
+    worker.thread = std::thread([=] {
         workerStatus = StabilityTable(data, n, kind, tau0, factors, count, rows, reportProgress, nullptr);
         running = false;
     });
@@ -681,11 +694,11 @@ int StabilityReadSeries(FILE *file, double times[], double values[], int capacit
     StabilitySeriesInfo found{0, 1, STABILITY_FREQUENCY, kNaN, ""};
     char line[512];
     int untimed = 0;
-    for (int number_ = 1; std::fgets(line, sizeof line, file); ++number_) {
+    for (int lineNumber = 1; std::fgets(line, sizeof line, file); ++lineNumber) {
         const std::size_t length = std::strlen(line);
         if (length == sizeof line - 1 && line[length - 1] != '\n') {
             std::snprintf(why, static_cast<std::size_t>(whySize), "line %d: longer than %d characters",
-                          number_, static_cast<int>(sizeof line) - 2);
+                          lineNumber, static_cast<int>(sizeof line) - 2);
             return ANALYSIS_ERR_FILE;
         }
         char *end = line + length;
@@ -697,8 +710,8 @@ int StabilityReadSeries(FILE *file, double times[], double values[], int capacit
             std::strncmp(line, "Data,Min,Mean,Max,StdDev,Mode", 29) == 0)
             continue;
         if (found.count == capacity) {
-            std::snprintf(why, static_cast<std::size_t>(whySize), "line %d: more than %d readings", number_,
-                          capacity);
+            std::snprintf(why, static_cast<std::size_t>(whySize), "line %d: more than %d readings",
+                          lineNumber, capacity);
             return ANALYSIS_ERR_FILE;
         }
         int commas = 0;
@@ -719,7 +732,7 @@ int StabilityReadSeries(FILE *file, double times[], double values[], int capacit
             ok = false;
         }
         if (!ok || std::isinf(value) || std::isinf(time)) {
-            std::snprintf(why, static_cast<std::size_t>(whySize), "line %d: not a reading: %.40s", number_,
+            std::snprintf(why, static_cast<std::size_t>(whySize), "line %d: not a reading: %.40s", lineNumber,
                           line);
             const std::size_t shown = std::strlen(why);
             if (shown > 0 && why[shown - 1] == '\n')
