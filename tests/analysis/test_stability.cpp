@@ -150,6 +150,33 @@ TEST(Stability, FactorsSpacingAndFractionalFrequency)
     EXPECT_TRUE(y[0] == 1e-7 && std::isnan(y[1]) && y[2] == -1e-7);
 }
 
+// Uneven time stamps always warn; dead time only where the noise is not
+// white FM, which it leaves unbiased.
+TEST(Stability, Warnings)
+{
+    struct Case {
+        double spread, aperture;
+        int alpha;
+        const char *text;
+    };
+    const Case cases[] = {
+        {0.005, 0.995, -1, ""},
+        {kNaN, kNaN, -2, ""},
+        {0.02, 0.5, 0, "time stamps vary by up to 2.0 % of their spacing"},
+        {0.0, 0.5, 0, ""},
+        {0.0, 0.5, 1,
+         "dead time is 50 % of the spacing: the noise is not all white FM, so the deviations are biased"},
+    };
+    for (const Case &c : cases) {
+        StabilityRow rows[2]{};
+        rows[1].alpha = c.alpha;
+        char text[200];
+        const int count = StabilityWarnings(c.spread, c.aperture, 1.0, rows, 2, text, sizeof text);
+        EXPECT_STREQ(text, c.text);
+        EXPECT_EQ(count, c.text[0] ? 1 : 0);
+    }
+}
+
 // The readers accept what the program writes and name the line of what they refuse.
 TEST(Stability, ReadSeriesFormats)
 {
