@@ -54,9 +54,7 @@ void stopRecording(const char *note);
 // row (an empty value when status is negative). A function change first
 // clears the strip chart and ends the recording with a note.
 void recordContinuousReading(int status, double value);
-int recordingActive(void);
 const char *recordingPath(void); // current or last recording, "" when none
-long recordingRows(void);        // rows written to it
 // The strip chart's y axis names the unit of the readings (MAIN_UNITS).
 void captionStripChart(void);
 // Monotonic clock of the time stamps, seconds (null: the machine's).

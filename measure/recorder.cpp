@@ -40,19 +40,9 @@ FILE *openUserFile(const char *path, const char *mode)
     return std::fopen(path, mode);
 }
 
-int recordingActive(void)
-{
-    return recordFile != nullptr;
-}
-
 const char *recordingPath(void)
 {
     return recordPath;
-}
-
-long recordingRows(void)
-{
-    return recordRows;
 }
 
 // Time interval readings are phase; everything else is analysed as a

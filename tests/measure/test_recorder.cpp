@@ -44,6 +44,12 @@ class Recorder : public FileTest
         SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 1);
         uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_RECORD, EVENT_COMMIT);
     }
+    static int recording()
+    {
+        int on = 0;
+        GetCtrlVal(stripChartPanel, STRIPCHART_RECORD, &on);
+        return on;
+    }
     // Ticks a quarter second apart on the recorder's clock (exact in binary).
     void ticks(int count)
     {
@@ -59,7 +65,7 @@ TEST_F(Recorder, HeaderRowsAndGaps)
     auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
     EXPECT_EQ(chart->yAxis->label(), QStringLiteral("Hz")) << "the chart's y axis names the unit";
     record(path("r.csv"));
-    ASSERT_TRUE(recordingActive());
+    ASSERT_TRUE(recording());
     ticks(3);
     drvtest::Refuse("kq3917e_fetch", -1074003951);
     ticks(1);
@@ -80,7 +86,6 @@ TEST_F(Recorder, HeaderRowsAndGaps)
     fclose(in);
     EXPECT_EQ(info.count, 4);
     EXPECT_TRUE(info.timed && std::isnan(values[3]) && std::fabs(values[0] - 100000.0) < 1.0);
-    EXPECT_EQ(recordingRows(), 4);
 }
 
 // A recording ends with the RECORD button, closing the strip chart or a
@@ -111,7 +116,7 @@ TEST_F(Recorder, EndsWithANote)
         record(path(c.name));
         ticks(2);
         c.end();
-        EXPECT_FALSE(recordingActive()) << c.name;
+        EXPECT_TRUE(stripChartPanel == 0 || !recording()) << c.name;
         // The note, if any, follows the last row.
         const std::string file = readFile(path(c.name));
         const size_t last = file.rfind("\n0.5,");
@@ -125,13 +130,10 @@ TEST_F(Recorder, EndsWithANote)
 TEST_F(Recorder, FullDeviceStopsTheRecording)
 {
     record("/dev/full");
-    EXPECT_FALSE(recordingActive());
+    EXPECT_FALSE(recording());
     ASSERT_FALSE(uitest::Popups().empty());
     EXPECT_EQ(uitest::Popups().back().title, "Recording Stopped");
     EXPECT_EQ(uitest::Popups().back().text, "Error writing /dev/full: the recording stopped after 0 rows.");
-    int on = 1;
-    GetCtrlVal(stripChartPanel, STRIPCHART_RECORD, &on);
-    EXPECT_EQ(on, 0);
     ticks(1);
     EXPECT_EQ(continuousMode, 1);
 }
