@@ -65,9 +65,30 @@ void takeHistogramSample(void);
 // failed.
 int writeHistogramBlock(FILE *file, unsigned statisticsShown);
 
+// ---- recorder: continuous readings, time-stamped, into a CSV file
+// Opens path (replacing it) and writes the header; 0, or -1 after a message.
+int startRecording(const char *path);
+// Closes the recording, with "# ended: note" when note is not null.
+void stopRecording(const char *note);
+// The timer's one call per continuous reading, with the fetch's status: a
+// row (an empty value when status is negative). A function change first
+// clears the strip chart and ends the recording with a note.
+void recordContinuousReading(int status, double value);
+const char *recordingPath(void); // current or last recording, "" when none
+// The strip chart's y axis names the unit of the readings (MAIN_UNITS).
+void captionStripChart(void);
+// Monotonic clock of the time stamps, seconds (null: the machine's).
+void setRecorderClock(double (*now)(void));
+
+// ---- the STABILITY panel, at most one; 0 while closed
+extern int stabilityPanel;
+// Loads and shows it (a press while open does nothing); -1 when it cannot load.
+int openStabilityPanel(void);
+
 // ---- callbacks bound by the resource file
 int histogramEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int stripChartEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
+int stabilityEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int configMathEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2);
 

@@ -102,6 +102,7 @@ static void takeSingleReading(void)
 static void fetchContinuousReading(void)
 {
     ViStatus status = kq3917e_fetch(instrSession, &lastReading);
+    recordContinuousReading(status, lastReading);
     if (status < 0) {
         // The module dropped out of continuous triggering: fall back to
         // single readings without a popup on every tick.
@@ -151,6 +152,7 @@ void registerMeasureCallbacks(void)
     RegisterCtrlCallback("TimerFunction", TimerFunction);
     RegisterCtrlCallback("histogramEvent", histogramEvent);
     RegisterCtrlCallback("stripChartEvent", stripChartEvent);
+    RegisterCtrlCallback("stabilityEvent", stabilityEvent);
     RegisterCtrlCallback("configMathEvent", configMathEvent);
     RegisterPanelCallback("mathInit", mathInit);
 }

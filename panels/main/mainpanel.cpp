@@ -7,6 +7,7 @@
 #include "app.h"
 #include "handlers.h"
 #include "maintables.h"
+#include "measure.h"
 #include "userint.h"
 #include <uctpanels.h>
 
@@ -105,6 +106,8 @@ static int handleCommit(int control, int16_t *newFunction)
         return openHistogramPanel();
     case MAIN_STRIPCHART:
         return openStripChartPanel();
+    case MAIN_STABILITY:
+        return openStabilityPanel();
     case MAIN_ABOUT:
         return openAboutPanel();
     case MAIN_HELP:
@@ -222,7 +225,11 @@ int openMathPanel(void)
 
 int openStripChartPanel(void)
 {
-    return openSinglePanel(&stripChartPanel, STRIPCHART);
+    if (openSinglePanel(&stripChartPanel, STRIPCHART) < 0) {
+        return -1;
+    }
+    captionStripChart();
+    return 0;
 }
 
 int openAboutPanel(void)

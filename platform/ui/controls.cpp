@@ -204,6 +204,17 @@ int setNumericAttribute(ControlRec &c, int attribute, double v)
             return UIE_INVALID_ATTRIBUTE;
         setMark(static_cast<QAbstractButton *>(w), v != 0);
         return UIE_NO_ERROR;
+    case ATTR_XMAP_MODE:
+    case ATTR_YMAP_MODE: {
+        auto *plot = dynamic_cast<PlotArea *>(w);
+        if (!plot || plot->isStrip())
+            return UIE_INVALID_ATTRIBUTE;
+        if (rounded != VAL_LINEAR && rounded != VAL_LOG)
+            return UIE_INVALID_VALUE;
+        plot->setLogScale(attribute == ATTR_XMAP_MODE ? plot->xAxis : plot->yAxis, rounded == VAL_LOG);
+        plot->redraw(false);
+        return UIE_NO_ERROR;
+    }
     case ATTR_LABEL_TEXT:
         return UIE_INVALID_VALUE_TYPE;
     default:
@@ -244,6 +255,15 @@ int getNumericAttribute(const ControlRec &c, int attribute, double *v)
             return UIE_INVALID_ATTRIBUTE;
         *v = w->property(markProperty).toBool() ? 1 : 0;
         return UIE_NO_ERROR;
+    case ATTR_XMAP_MODE:
+    case ATTR_YMAP_MODE: {
+        auto *plot = dynamic_cast<PlotArea *>(w);
+        if (!plot || plot->isStrip())
+            return UIE_INVALID_ATTRIBUTE;
+        const QCPAxis *axis = attribute == ATTR_XMAP_MODE ? plot->xAxis : plot->yAxis;
+        *v = axis->scaleType() == QCPAxis::stLogarithmic ? VAL_LOG : VAL_LINEAR;
+        return UIE_NO_ERROR;
+    }
     case ATTR_LABEL_TEXT:
         return UIE_INVALID_VALUE_TYPE;
     default:
@@ -399,9 +419,19 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
     ControlRec *c = findControl(panel, control, &error);
     if (!c)
         return error;
+    if (attribute == ATTR_XNAME || attribute == ATTR_YNAME) {
+        auto *plot = dynamic_cast<PlotArea *>(c->widget.data());
+        if (!plot)
+            return UIE_INVALID_ATTRIBUTE;
+        (attribute == ATTR_XNAME ? plot->xAxis : plot->yAxis)->setLabel(fromUser(value));
+        plot->redraw(false);
+        return UIE_NO_ERROR;
+    }
     if (attribute != ATTR_LABEL_TEXT)
-        return attribute >= ATTR_DIMMED && attribute <= ATTR_ACTIVE_MARK ? UIE_INVALID_VALUE_TYPE
-                                                                         : UIE_INVALID_ATTRIBUTE;
+        return (attribute >= ATTR_DIMMED && attribute <= ATTR_ACTIVE_MARK) || attribute == ATTR_XMAP_MODE ||
+                       attribute == ATTR_YMAP_MODE
+                   ? UIE_INVALID_VALUE_TYPE
+                   : UIE_INVALID_ATTRIBUTE;
     QWidget *caption = captionOf(c->widget);
     if (!caption)
         return UIE_INVALID_ATTRIBUTE;
@@ -485,6 +515,24 @@ int PlotXY(int panel, int control, const void *xArray, const void *yArray, int n
     if (!x || !y)
         return UIE_INVALID_VALUE_TYPE;
     const int handle = plot->addPlot(*x, *y, plotStyle == VAL_VERTICAL_BAR, QColor::fromRgb(QRgb(color)));
+    plot->redraw(false);
+    return handle;
+}
+
+int PlotXYBounds(int panel, int control, const double *xArray, const double *yArray, const double *lowArray,
+                 const double *highArray, int numberOfPoints, int color)
+{
+    int error = 0;
+    PlotArea *plot = plotOf(panel, control, &error, false);
+    if (!plot)
+        return error;
+    const auto x = readArray(xArray, 0, numberOfPoints, 1, VAL_DOUBLE);
+    const auto y = readArray(yArray, 0, numberOfPoints, 1, VAL_DOUBLE);
+    const auto low = readArray(lowArray, 0, numberOfPoints, 1, VAL_DOUBLE);
+    const auto high = readArray(highArray, 0, numberOfPoints, 1, VAL_DOUBLE);
+    if (!x || !y || !low || !high)
+        return UIE_INVALID_VALUE_TYPE;
+    const int handle = plot->addBoundedPlot(*x, *y, *low, *high, QColor::fromRgb(QRgb(color)));
     plot->redraw(false);
     return handle;
 }

@@ -61,7 +61,11 @@ enum {
     ATTR_MAX_VALUE = 5,   // numeric controls: double (int accepted)
     ATTR_PRECISION = 6,   // numeric controls: decimal places, int
     ATTR_ACTIVE_MARK = 7, // command buttons: int 0/1, the run-button "active" mark
-    ATTR_TITLE = 8        // panels: title text
+    ATTR_TITLE = 8,       // panels: title text
+    ATTR_XNAME = 9,       // graphs, strip charts: caption of the x axis, text
+    ATTR_YNAME = 10,      // graphs, strip charts: caption of the y axis, text
+    ATTR_XMAP_MODE = 11,  // graphs: VAL_LINEAR or VAL_LOG x axis
+    ATTR_YMAP_MODE = 12   // graphs: VAL_LINEAR or VAL_LOG y axis
 };
 
 // ------------------------------------------------------------ special values
@@ -72,6 +76,7 @@ enum { VAL_VERTICAL_BAR = 1, VAL_THIN_LINE = 0 };              // plot styles
 enum { VAL_NO_POINT = 0, VAL_SOLID = 0 };                      // point and line styles
 enum { VAL_IMMEDIATE_DRAW = 1, VAL_DELAYED_DRAW = 0 };         // DeleteGraphPlot refresh
 enum { VAL_RED = 0xFF0000 };
+enum { VAL_LINEAR = 0, VAL_LOG = 1 }; // axis map modes
 enum { VAL_LOAD_BUTTON = 0, VAL_SAVE_BUTTON = 1, VAL_SELECT_BUTTON = 2 };
 enum { VAL_NO_FILE_SELECTED = 0, VAL_EXISTING_FILE_SELECTED = 1, VAL_NEW_FILE_SELECTED = 2 };
 enum { VAL_GENERIC_POPUP_BTN1 = 1, VAL_GENERIC_POPUP_BTN2 = 2, VAL_GENERIC_POPUP_BTN3 = 3 };
@@ -143,6 +148,10 @@ int PlotStripChart(int panel, int control, const void *array, int numberOfPoints
 // Returns a plot handle > 0 or a negative UIE_ code.
 int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints, int xDataType,
            int yDataType, int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
+// Points joined by a line, each with a bar from low to high (doubles). A NaN
+// point is left out. Returns a plot handle > 0 or a negative UIE_ code.
+int PlotXYBounds(int panel, int control, const double *xArray, const double *yArray, const double *lowArray,
+                 const double *highArray, int numberOfPoints, int color);
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh); // -1: every plot
 int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double xmax, int yAxisScaling,
                  double ymin, double ymax);

@@ -619,9 +619,48 @@ int PlotArea::addPlot(const QVector<double> &x, const QVector<double> &y, bool b
     return handle;
 }
 
+int PlotArea::addBoundedPlot(const QVector<double> &x, const QVector<double> &y, const QVector<double> &low,
+                             const QVector<double> &high, const QColor &colour)
+{
+    const int handle = addPlot(x, y, false, colour);
+    auto *graph = static_cast<QCPGraph *>(plots_[handle]);
+    graph->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, colour, 5));
+    auto *bars = new QCPErrorBars(xAxis, yAxis);
+    bars->setDataPlottable(graph);
+    QVector<double> below(y.size()), above(y.size());
+    for (qsizetype k = 0; k < y.size(); ++k) {
+        // A bound that is not known draws no bar on its side.
+        below[k] = std::isnan(low[k]) ? 0 : y[k] - low[k];
+        above[k] = std::isnan(high[k]) ? 0 : high[k] - y[k];
+    }
+    bars->setData(below, above);
+    bars->setPen(QPen(colour.lighter(130), 1));
+    bars->setWhiskerWidth(6);
+    bounds_[handle] = bars;
+    autoscale();
+    return handle;
+}
+
+void PlotArea::setLogScale(QCPAxis *axis, bool log)
+{
+    axis->setScaleType(log ? QCPAxis::stLogarithmic : QCPAxis::stLinear);
+    if (log) {
+        axis->setTicker(QSharedPointer<QCPAxisTickerLog>::create());
+        axis->setNumberFormat(QStringLiteral("eb"));
+        axis->setNumberPrecision(0);
+    } else {
+        axis->setTicker(QSharedPointer<QCPAxisTicker>::create());
+        axis->setNumberFormat(QStringLiteral("gb"));
+    }
+    autoscale();
+}
+
 bool PlotArea::deletePlot(int handle)
 {
     if (handle == -1) {
+        for (auto &[h, bars] : bounds_)
+            removePlottable(bars);
+        bounds_.clear();
         for (auto &[h, plot] : plots_)
             removePlottable(plot);
         plots_.clear();
@@ -632,6 +671,10 @@ bool PlotArea::deletePlot(int handle)
     auto it = plots_.find(handle);
     if (it == plots_.end())
         return false;
+    if (auto bars = bounds_.find(handle); bars != bounds_.end()) {
+        removePlottable(bars->second);
+        bounds_.erase(bars);
+    }
     removePlottable(it->second);
     plots_.erase(it);
     return true;
@@ -657,6 +700,8 @@ void PlotArea::appendStrip(const QVector<double> &values)
 // digits on its tick labels, or every label reads the same.
 void PlotArea::fitLabelDigits(QCPAxis *axis)
 {
+    if (axis->scaleType() == QCPAxis::stLogarithmic)
+        return;
     const QCPRange range = axis->range();
     const double magnitude = std::max(std::abs(range.lower), std::abs(range.upper));
     int digits = 6;

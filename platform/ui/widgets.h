@@ -148,6 +148,9 @@ class PlotArea : public QCustomPlot
     PlotArea(bool strip, QWidget *parent);
     bool isStrip() const { return strip_; }
     int addPlot(const QVector<double> &x, const QVector<double> &y, bool bars, const QColor &colour);
+    int addBoundedPlot(const QVector<double> &x, const QVector<double> &y, const QVector<double> &low,
+                       const QVector<double> &high, const QColor &colour);
+    void setLogScale(QCPAxis *axis, bool log);
     bool deletePlot(int handle); // -1: every plot
     void appendStrip(const QVector<double> &values);
     // scaling: VAL_MANUAL, VAL_AUTOSCALE or VAL_NO_CHANGE
@@ -166,6 +169,7 @@ class PlotArea : public QCustomPlot
     bool autoX_ = true, autoY_ = true;
     int nextHandle_ = 1;
     std::map<int, QCPAbstractPlottable *> plots_;
+    std::map<int, QCPErrorBars *> bounds_; // the bars that go with a plot of plots_
     QCPGraph *trace_ = nullptr;
     double nextX_ = 0;
 };

@@ -9,11 +9,12 @@ e2e_init installed_program
 prefix="$E2E_WORK/prefix"
 rm -rf "$prefix"
 cmake --install "$UCT_BUILD_DIR" --prefix "$prefix" >/dev/null
-for file in bin/uct-sfp "share/uct-sfp/ZORa-3917 UCT Control Panel.uir" share/uct-sfp/manual/index.html \
+for file in bin/uct-sfp bin/uct-stability share/man/man1/uct-stability.1 "share/uct-sfp/ZORa-3917 UCT Control Panel.uir" share/uct-sfp/manual/index.html \
     share/applications/org.example.UctSfp.desktop share/metainfo/org.example.UctSfp.metainfo.xml \
     share/icons/hicolor/scalable/apps/org.example.UctSfp.svg share/doc/uct-sfp/copyright; do
     [ -f "$prefix/$file" ] || e2e_fail "not installed: $file"
 done
+"$prefix/bin/uct-stability" --help | grep -q '^usage: uct-stability' || e2e_fail "uct-stability --help"
 # The desktop entry starts the program by the name installed in bin/.
 grep -qx 'Exec=uct-sfp' "$prefix/share/applications/org.example.UctSfp.desktop" || e2e_fail "desktop entry Exec"
 

@@ -6,6 +6,7 @@
 // constants say; the panels start in the state the program expects; value
 // ranges equal the module's limits; tab order and focus marks.
 #include "resourcekit.h"
+#include "stability.h"
 #include "uctpanels.h"
 #include "uctsim.h"
 #include "userint_testseam.h"
@@ -52,7 +53,8 @@ const Uses uses[] = {
     {"command", "setCtrMainEvent",
      "MAIN_{FUNCTION_UP,FUNCTION_DOWN,AVERAGING,STANDARD,COUPLING,IMPEDANCE,FILTER,IN1_ATTEN,IN2_ATTEN,"
      "CHANNEL_COUPLING,SLOPE,HYSTERESIS,IN1_TRIG_MODE,IN2_TRIG_MODE,AUTO_TRIG_FREQ,ARM_MODE,DELAY_BUTTON,"
-     "GATE,CONTINUOUS,SINGLE,ABORT,CLEAR_COUNTS,SYSTEM,MATH,HISTOGRAM,STRIPCHART,ABOUT,VERSION,HELP}"},
+     "GATE,CONTINUOUS,SINGLE,ABORT,CLEAR_COUNTS,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,ABOUT,VERSION,"
+     "HELP}"},
     {"command", "exitSFP", "MAIN_QUIT"},
     {"timer", "TimerFunction", "MAIN_TIMER"},
     {"numeric", "setCtrMainEvent", "MAIN_{APERTURE,RESOLUTION,EXT_ARM_LEVEL,DELAY} MAIN_TRIG_LEVEL_{1,2}"},
@@ -65,14 +67,15 @@ const Uses uses[] = {
      "FTIC_IN{1,2}_{HYST_LED,OUT_OF_TOL}"},
     {"text-indicator", "",
      "MAIN_{READING,UNITS,SLOT,ANNUNCIATOR,MATH_ANNUNCIATOR} CHOOSE_{RESOURCE,SLOT}_{1..10} NVM_DATA_{5..8} "
-     "VERSION_{DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING"},
+     "VERSION_{DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING STRIPCHART_RECORD_STATE "
+     "STABILITY_{TABLE,INFO,WARNINGS}"},
     {"command", "choose_3917", "CHOOSE_SELECT_{1..10} CHOOSE_CANCEL"},
     {"command", "exit_about", "VERSION_CLOSE"},
     {"command", "infoEvent", "ABOUT_{CLOSE,WEB}"},
     {"command", "setConfigSysEvent", "CONFIGSYS_{CLOSE,NVM,FIRMWARE,CALIBRATE,SELF_TEST,RESET}"},
     {"numeric", "setConfigSysEvent", "CONFIGSYS_{INT_LEVEL,INT_MASK,TIMEOUT}"},
     {"numeric-indicator", "",
-     "CONFIGSYS_{PROGRESS,POST_RESULT} HISTO_{COUNT,FAILED,MIN,MAX,MEAN,STDDEV,MODE}"},
+     "CONFIGSYS_{PROGRESS,POST_RESULT} HISTO_{COUNT,FAILED,MIN,MAX,MEAN,STDDEV,MODE} STABILITY_PROGRESS"},
     {"numeric", "configMathEvent", "MATH_VALUE{1,2}"},
     {"command", "configMathEvent", "MATH_{ENABLE,CLOSE}"},
     {"graph", "", "HISTO_GRAPH"},
@@ -80,6 +83,12 @@ const Uses uses[] = {
     {"command", "histogramEvent", "HISTO_{START,SAVE,CLOSE}"},
     {"stripchart", "", "STRIPCHART_CHART"},
     {"command", "stripChartEvent", "STRIPCHART_CLOSE"},
+    {"toggle", "stripChartEvent", "STRIPCHART_RECORD"},
+    {"command", "stabilityEvent", "STABILITY_{LOAD,COMPUTE,SAVE,CLOSE}"},
+    {"ring", "stabilityEvent", "STABILITY_{SOURCE,KIND,TAUS,DEVIATION}"},
+    {"numeric", "", "STABILITY_{NOMINAL,TAU0}"},
+    {"graph", "", "STABILITY_GRAPH"},
+    {"timer", "stabilityEvent", "STABILITY_TIMER"},
     {"command", "kq3917cal_fticCallback", "FTIC_IN{1,2}_{LEVEL_POS,LEVEL_ZERO,LEVEL_NEG,HYSTERESIS}"},
     {"numeric", "kq3917cal_fticCallback", "FTIC_IN{1,2}_THRESHOLD FTIC_IN1_DAC{5..7} FTIC_IN2_DAC{12..14}"},
     {"toggle", "kq3917cal_fticCallback", "FTIC_IN{1,2}_MEASURE"},
@@ -115,7 +124,7 @@ TEST(Controls, EveryUsedControlExistsWithItsKindAndCallbackAndNoOtherRaisesEvent
     for (const Uses &u : uses)
         for (const QString &name : names(u.names))
             used[name.toStdString()] = &u;
-    EXPECT_EQ(used.size(), 206u);
+    EXPECT_EQ(used.size(), 225u);
     for (const Generated &g : generated) {
         const auto it = used.find(g.name);
         const QString callback = model().panel(g.panel)->control(g.control)->callback;
@@ -157,7 +166,8 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
               "MAIN:fticInit:MAIN_QUIT CHOOSE::CHOOSE_CANCEL VERSION::VERSION_CLOSE ABOUT::ABOUT_CLOSE "
               "CONFIGSYS:configSysInit:CONFIGSYS_CLOSE MATH:mathInit:MATH_CLOSE HISTO::HISTO_CLOSE "
               "STRIPCHART::STRIPCHART_CLOSE FTIC:kq3917cal_fticPanelCallback::calFticMenuCallback:"
-              "calFticMenuCallback NVM:kq3917cal_nvmPanelCallback::nvmMenuCallback:nvmMenuCallback");
+              "calFticMenuCallback NVM:kq3917cal_nvmPanelCallback::nvmMenuCallback:nvmMenuCallback "
+              "STABILITY::STABILITY_CLOSE");
     for (const uir::Panel &def : model().panels) {
         SCOPED_TRACE(def.name.toStdString());
         const int panel = LoadPanel(0, resourceFile, def.number);
@@ -249,7 +259,12 @@ TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
     const struct {
         const char *names;
         int max; // codes 0 … max, each once
-    } rings[] = {{"MAIN_{START,STOP,EXT}_ARM_SOURCE", m.armSourceMax}, {"MAIN_GATE_OUTPUT", m.gateOutputMax}};
+    } rings[] = {{"MAIN_{START,STOP,EXT}_ARM_SOURCE", m.armSourceMax},
+                 {"MAIN_GATE_OUTPUT", m.gateOutputMax},
+                 // The stability panel's rings carry the analysis layer's codes.
+                 {"STABILITY_DEVIATION", STABILITY_KINDS - 1},
+                 {"STABILITY_TAUS", STABILITY_ALL},
+                 {"STABILITY_KIND", STABILITY_PHASE}};
 
     std::map<int, int> loaded;
     auto find = [&](const QString &name, int *panel, int *control) {
@@ -313,13 +328,13 @@ TEST(Keyboard, TabFollowsTheMainPanelsGroupsFromRun)
     const int panel = LoadPanel(0, resourceFile, MAIN);
     ASSERT_EQ(DisplayPanel(panel), 0);
     shownPanel(panel);
-    QStringList order =
-        names("MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
-              "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
-              "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
-              "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
-              "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,VERSION,"
-              "ABOUT,HELP,QUIT,CONTINUOUS}");
+    QStringList order = names(
+        "MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
+        "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
+        "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
+        "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
+        "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
+        "ABOUT,HELP,QUIT,CONTINUOUS}");
     for (const QString &expected : order) {
         EXPECT_EQ(focusedControl(), expected.toStdString());
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);

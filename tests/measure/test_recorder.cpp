@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The recorder on the strip chart panel: header, rows on a test clock, gaps
+// for failed fetches, the three ways a recording ends, and a full device.
+#include "../panels/mainpaneltest.h"
+
+#include "stability.h"
+
+#include <qcustomplot.h>
+
+#include <cmath>
+#include <functional>
+
+namespace
+{
+
+double testNow = 0;
+double testClock()
+{
+    return testNow;
+}
+
+class Recorder : public FileTest
+{
+  protected:
+    void SetUp() override
+    {
+        FileTest::SetUp();
+        ASSERT_EQ(press(MAIN_STRIPCHART), 0);
+        accepted({kq3917e_triggerContinuous(instrSession, 1)});
+        continuousMode = 1;
+        testNow = 100;
+        setRecorderClock(testClock);
+    }
+    void TearDown() override
+    {
+        stopRecording(nullptr);
+        setRecorderClock(nullptr);
+        FileTest::TearDown();
+    }
+    // RECORD pressed, the file dialog answering with file.
+    void record(const std::string &file)
+    {
+        uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, file);
+        SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 1);
+        uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_RECORD, EVENT_COMMIT);
+    }
+    static int recording()
+    {
+        int on = 0;
+        GetCtrlVal(stripChartPanel, STRIPCHART_RECORD, &on);
+        return on;
+    }
+    // Ticks a quarter second apart on the recorder's clock (exact in binary).
+    void ticks(int count)
+    {
+        for (int i = 0; i < count; ++i) {
+            testNow += 0.25;
+            mainTicks();
+        }
+    }
+};
+
+TEST_F(Recorder, HeaderRowsAndGaps)
+{
+    auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
+    EXPECT_EQ(chart->yAxis->label(), QStringLiteral("Hz")) << "the chart's y axis names the unit";
+    record(path("r.csv"));
+    ASSERT_TRUE(recording());
+    ticks(3);
+    drvtest::Refuse("kq3917e_fetch", -1074003951);
+    ticks(1);
+    const std::string file = readFile(path("r.csv"));
+    for (const char *line :
+         {"# uct-sfp ", "# function: 0 FREQ\u00a0A\n", "# unit: Hz\n", "# data: frequency\n",
+          "# aperture_s: 0.0001\n", "# start: 20", "\ntime_s,value\n0.25,1"}) {
+        EXPECT_NE(file.find(line), std::string::npos) << line << " in\n" << file;
+    }
+    // The failed fetch: its time and no value; continuous mode ended.
+    EXPECT_NE(file.find("\n1,\n"), std::string::npos) << file;
+    EXPECT_EQ(continuousMode, 0);
+    FILE *in = fopen(path("r.csv").c_str(), "r");
+    double times[8], values[8];
+    StabilitySeriesInfo info{};
+    char why[80] = "";
+    ASSERT_EQ(StabilityReadSeries(in, times, values, 8, &info, why, sizeof why), 0) << why;
+    fclose(in);
+    EXPECT_EQ(info.count, 4);
+    EXPECT_TRUE(info.timed && std::isnan(values[3]) && std::fabs(values[0] - 100000.0) < 1.0);
+}
+
+// A recording ends with the RECORD button, closing the strip chart or a
+// function change; the last two leave a note.
+TEST_F(Recorder, EndsWithANote)
+{
+    struct Case {
+        const char *name;
+        std::function<void()> end;
+        const char *note;
+    };
+    const Case cases[] = {
+        {"off.csv",
+         [] {
+             SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 0);
+             uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_RECORD, EVENT_COMMIT);
+         },
+         ""},
+        {"function.csv", [this] { settings.function = 1, ticks(1), settings.function = 0; },
+         "# ended: function changed to 1\n"},
+        {"closed.csv", [] { uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_COMMIT); },
+         "# ended: strip chart closed\n"},
+    };
+    for (const Case &c : cases) {
+        if (stripChartPanel == 0) {
+            ASSERT_EQ(press(MAIN_STRIPCHART), 0);
+        }
+        record(path(c.name));
+        ticks(2);
+        c.end();
+        EXPECT_TRUE(stripChartPanel == 0 || !recording()) << c.name;
+        // The note, if any, follows the last row.
+        const std::string file = readFile(path(c.name));
+        const size_t last = file.rfind("\n0.5,");
+        ASSERT_NE(last, std::string::npos) << file;
+        EXPECT_EQ(file.substr(file.find('\n', last + 1) + 1), c.note) << c.name;
+    }
+}
+
+// Nothing can be written: the recording stops with a message that names the
+// file and the rows written, and continuous mode goes on.
+TEST_F(Recorder, FullDeviceStopsTheRecording)
+{
+    record("/dev/full");
+    EXPECT_FALSE(recording());
+    ASSERT_FALSE(uitest::Popups().empty());
+    EXPECT_EQ(uitest::Popups().back().title, "Recording Stopped");
+    EXPECT_EQ(uitest::Popups().back().text, "Error writing /dev/full: the recording stopped after 0 rows.");
+    ticks(1);
+    EXPECT_EQ(continuousMode, 1);
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The STABILITY panel over files: what it says about the data, its
+// warnings, the table and plot of the chosen deviation, and Save Data.
+#include "../panels/mainpaneltest.h"
+
+#include "stability.h"
+
+#include <qcustomplot.h>
+#include <thread>
+
+namespace
+{
+
+class Stability : public FileTest
+{
+  protected:
+    void SetUp() override
+    {
+        FileTest::SetUp();
+        ASSERT_EQ(press(MAIN_STABILITY), 0);
+        ASSERT_GT(stabilityPanel, 0);
+    }
+    void TearDown() override
+    {
+        if (stabilityPanel > 0) {
+            uitest::CallCtrlCallback(stabilityPanel, STABILITY_CLOSE, EVENT_COMMIT);
+        }
+        FileTest::TearDown();
+    }
+    std::string panelText(int control)
+    {
+        char value[4096] = "";
+        GetCtrlVal(stabilityPanel, control, value);
+        return value;
+    }
+    // Loads file as the File source and follows the worker on the panel's
+    // timer until the controls come back.
+    void load(const std::string &name, const std::string &content)
+    {
+        QFile file(QString::fromStdString(path(name)));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content.c_str());
+        file.close();
+        SetCtrlVal(stabilityPanel, STABILITY_SOURCE, 2);
+        uitest::ScriptFileDialog(VAL_EXISTING_FILE_SELECTED, path(name));
+        uitest::CallCtrlCallback(stabilityPanel, STABILITY_LOAD, EVENT_COMMIT);
+        int dimmed = 1;
+        for (long i = 0; i < 100000000 && dimmed; ++i) {
+            std::this_thread::yield();
+            uitest::TimerTick(stabilityPanel, STABILITY_TIMER);
+            GetCtrlAttribute(stabilityPanel, STABILITY_COMPUTE, ATTR_DIMMED, &dimmed);
+        }
+        ASSERT_EQ(dimmed, 0);
+    }
+};
+
+TEST_F(Stability, SaysWhatItAnalysedAndWarns)
+{
+    struct Case {
+        const char *content, *info, *warning;
+    };
+    const Case cases[] = {
+        {"892\n809\n823\n798\n671\n644\n883\n903\n677\n", "9 readings from", "No warning."},
+        {"# data: phase\n# aperture_s: 0.5\ntime_s,value\n0,1e-9\n1,2e-9\n2,\n3.1,2e-9\n4.1,1e-9\n",
+         "phase x in seconds\ntau0 = 1 s (median spacing, spread 10.00 %); dead time 50.0 % (aperture 0.5 s)",
+         "time stamps vary by up to 10.0 % of their spacing"},
+        {"# data: frequency\n# unit: Hz\ntime_s,value\n0,10\n1,11\n2,9\n3,10\n",
+         "fractional y = (v - v0)/v0, v0 = mean 10 Hz\ntau0 = 1 s (median spacing, spread 0.00 %); dead time "
+         "unknown",
+         "No warning."},
+    };
+    for (const Case &c : cases) {
+        load("in.csv", c.content);
+        EXPECT_NE(panelText(STABILITY_INFO).find(c.info), std::string::npos) << panelText(STABILITY_INFO);
+        EXPECT_EQ(panelText(STABILITY_WARNINGS).find(c.warning), 0u) << panelText(STABILITY_WARNINGS);
+    }
+}
+
+// The published values reach the table; the plot has one point per row with
+// its bounds; the deviation ring switches both without computing again.
+TEST_F(Stability, TablePlotAndSave)
+{
+    SetCtrlVal(stabilityPanel, STABILITY_NOMINAL, 1.0);
+    load("nbs14.txt", "892\n809\n823\n798\n671\n644\n883\n903\n677\n");
+    SetCtrlVal(stabilityPanel, STABILITY_DEVIATION, STABILITY_ADEV);
+    uitest::CallCtrlCallback(stabilityPanel, STABILITY_DEVIATION, EVENT_COMMIT);
+    const std::string table = panelText(STABILITY_TABLE);
+    EXPECT_NE(table.find("          1       1         8  white FM        9.1229e+01"), std::string::npos)
+        << table;
+    EXPECT_NE(table.find("          2       2         3  white FM        1.1581e+02"), std::string::npos)
+        << table;
+    auto *graph = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stabilityPanel, STABILITY_GRAPH));
+    ASSERT_NE(graph, nullptr);
+    EXPECT_EQ(graph->xAxis->scaleType(), QCPAxis::stLogarithmic);
+    ASSERT_EQ(graph->graphCount(), 1);
+    EXPECT_EQ(graph->graph(0)->data()->size(), 3);
+    EXPECT_EQ(graph->plottableCount(), 2) << "points and their bounds";
+    uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, path("table.csv"));
+    uitest::CallCtrlCallback(stabilityPanel, STABILITY_SAVE, EVENT_COMMIT);
+    EXPECT_EQ(readFile(path("table.csv"), 22), "tau,m,alpha,adev,adev_");
+    EXPECT_NE(readFile(path("table.csv")).find("\n1,1,0,91.2294497"), std::string::npos);
+}
+
+} // namespace
