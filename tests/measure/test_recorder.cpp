@@ -8,7 +8,9 @@
 #include <qcustomplot.h>
 
 #include <cmath>
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 namespace
 {
@@ -125,15 +127,24 @@ TEST_F(Recorder, EndsWithANote)
     }
 }
 
-// Nothing can be written: the recording stops with a message that names the
-// file and the rows written, and continuous mode goes on.
+// Nothing can be written (a file size limit stands in for a full disk): the
+// recording stops with a message that names the file and the rows written,
+// and continuous mode goes on.
 TEST_F(Recorder, FullDeviceStopsTheRecording)
 {
-    record("/dev/full");
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const rlimit none{1, saved.rlim_max};
+    signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
+    record(path("full.csv"));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_DFL);
     EXPECT_FALSE(recording());
     ASSERT_FALSE(uitest::Popups().empty());
     EXPECT_EQ(uitest::Popups().back().title, "Recording Stopped");
-    EXPECT_EQ(uitest::Popups().back().text, "Error writing /dev/full: the recording stopped after 0 rows.");
+    EXPECT_EQ(uitest::Popups().back().text,
+              "Error writing " + path("full.csv") + ": the recording stopped after 0 rows.");
     ticks(1);
     EXPECT_EQ(continuousMode, 1);
 }
