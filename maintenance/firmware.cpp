@@ -143,6 +143,7 @@ void updateFirmware(int panel)
     long length = ftell(file);
     fseek(file, 0, SEEK_SET);
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
+    SetCtrlAttribute(panel, CONFIGSYS_FIRMWARE_NOTE, ATTR_VISIBLE, 1);
 
     // ftell fails on a stream without a length, and where long has 32 bits
     // on a file beyond 2 GiB: no such image may go out unchecked.
@@ -153,6 +154,7 @@ void updateFirmware(int panel)
         MessagePopup(FIRMWARE_TITLE, failure);
     }
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 0);
+    SetCtrlAttribute(panel, CONFIGSYS_FIRMWARE_NOTE, ATTR_VISIBLE, 0);
     SetWaitCursor(0);
     fclose(file);
     // An image of no bytes sends nothing; the user must learn that.

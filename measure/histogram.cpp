@@ -72,13 +72,27 @@ static void updateStatistics(void)
     ProcessDrawEvents();
 }
 
+// The acquisition is over: a new one may start, the samples may be saved.
+static void enableStartAndSave(void)
+{
+    SetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, 0);
+    SetCtrlAttribute(histogramPanel, HISTO_SAVE, ATTR_DIMMED, 0);
+}
+
 void takeHistogramSample(void)
 {
     // The buffer bound holds even if the wanted size came from elsewhere.
     if (histogramCount >= histogramSize || histogramCount < 0 || histogramCount >= HISTOGRAM_CAPACITY) {
         return;
     }
-    showAnswered(kq3917e_read(instrSession, &lastReading));
+    const ViStatus status = kq3917e_read(instrSession, &lastReading);
+    showAnswered(status);
+    if (status == KQ3917E_ERROR_ABORTED) {
+        // ABORT ends the acquisition with the samples the module gave.
+        histogramSize = histogramCount;
+        enableStartAndSave();
+        return;
+    }
     histogramSamples[histogramCount] = lastReading;
     histogramCount++;
     SetCtrlVal(histogramPanel, HISTO_COUNT, histogramCount);
@@ -86,8 +100,7 @@ void takeHistogramSample(void)
         updateStatistics();
     }
     if (histogramCount == histogramSize) {
-        SetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, 0);
-        SetCtrlAttribute(histogramPanel, HISTO_SAVE, ATTR_DIMMED, 0);
+        enableStartAndSave();
     }
 }
 

@@ -24,17 +24,24 @@ static void refreshTriggerLevels(void)
     }
 }
 
-// Failed readings stay silent; the status lamp tells whether the module answered.
+// Failed readings stay silent; the status lamp tells whether the module
+// answered. A reading the user aborted says nothing about that.
 void showAnswered(int status)
 {
-    showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+    if (status != KQ3917E_ERROR_ABORTED) {
+        showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+    }
 }
 
 // Calibration readout into the FTIC panel; the main reading display is not
 // touched. Not a number lies outside the band too.
 static void takeCalibrationReading(int reading, int outOfTolerance)
 {
-    showAnswered(kq3917e_read(instrSession, &lastReading));
+    const ViStatus status = kq3917e_read(instrSession, &lastReading);
+    showAnswered(status);
+    if (status == KQ3917E_ERROR_ABORTED) {
+        return; // no reading came: the readout keeps the last one the module gave
+    }
     SetCtrlVal(fticPanel, reading, lastReading);
     int inside = lastReading >= CAL_BAND_LOW && lastReading <= CAL_BAND_HIGH;
     SetCtrlVal(fticPanel, outOfTolerance, inside ? 0 : 1);
