@@ -80,17 +80,25 @@ TEST_F(BusyTest, OtherInputDuringAReadIsRefusedVisiblyAndNeverReplayed)
     EXPECT_EQ(calls(), "read() queryInputTriggering(1) queryInputTriggering(2)");
 }
 
+// By its Close button, then by its close box.
 TEST_F(BusyTest, ClosingTheHistogramDuringASampleTakesEffectAtOnce)
 {
-    press(MAIN_HISTOGRAM);
-    ASSERT_GT(histogramPanel, 0);
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    int open = -1;
-    clickDuring(histogramPanel, HISTO_CLOSE, [&open] { open = histogramPanel; });
-    mainTicks();
-    EXPECT_EQ(open, 0);
-    EXPECT_EQ(histogramPanel, 0);
-    EXPECT_EQ(histogramCount, 1); // the module's answer came, for a panel that is gone
+    for (bool closeBox : {false, true}) {
+        press(MAIN_HISTOGRAM);
+        ASSERT_GT(histogramPanel, 0);
+        uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
+        int open = -1;
+        if (closeBox) {
+            QTimer::singleShot(300, [] { uitest::PanelWidget(histogramPanel)->close(); });
+            QTimer::singleShot(400, [&open] { open = histogramPanel; });
+        } else {
+            clickDuring(histogramPanel, HISTO_CLOSE, [&open] { open = histogramPanel; });
+        }
+        mainTicks();
+        EXPECT_EQ(open, 0) << closeBox;
+        EXPECT_EQ(histogramPanel, 0);
+        EXPECT_EQ(histogramCount, 1); // the module's answer came, for a panel that is gone
+    }
 }
 
 TEST_F(BusyTest, AbortEndsAHistogramAcquisitionWithoutASample)
