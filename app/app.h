@@ -55,6 +55,11 @@ void reportLoadFailure(const char *title, int handle);
 void reportError(const char *title, const char *actionText, ViStatus status);
 // Also the status lamp: a call that succeeded shows the module answering.
 void checkError(ViStatus status, const char *actionText);
+// One report for one refresh or one handler: between a begin and its end
+// (pairs nest) checkError collects; the outermost end shows them in one
+// "API Error" popup, each action text with its status.
+void beginReportBatch(void);
+void endReportBatch(void);
 // Returns SFP_ERROR_EXIT when the user chose "Exit": the caller closes its panel.
 enum { SFP_ERROR_CONTINUE = 0, SFP_ERROR_EXIT = 1 };
 int reportSfpError(ViStatus status, const char *functionName);

@@ -132,10 +132,17 @@ static void resetModule(void)
     writeResetSettings();
     continuousMode = 0;
     markRunButtons(0);
-    if (reportSystemStatus(kq3917e_resetCounter(instrSession), "kq3917e_resetCounter")) {
+    ViStatus status = kq3917e_resetCounter(instrSession);
+    if (reportSystemStatus(status, "kq3917e_resetCounter")) {
         return;
     }
+    // What a reset changes beyond the settings: it closes the gate, and the
+    // math may be off after it.
+    if (status >= 0) {
+        showGateClosed();
+    }
     refreshMainPanel();
+    readMathState();
 }
 
 static void onCommit(int panel, int control)

@@ -98,9 +98,27 @@ void formatReadingText(double value, int16_t function, int16_t resolution, uint1
     snprintf(text, textSize, exponent >= 0 ? "%sE+%.2d  " : "%sE%.2d  ", shown, exponent);
 }
 
+static void formatNoReadingText(int16_t function, int16_t resolution, uint16_t averaging, char *text,
+                                size_t textSize)
+{
+    formatReadingText(0.0, function, resolution, averaging, text, textSize);
+    for (char *p = text; *p != '\0'; p++) {
+        if (*p != ' ') {
+            *p = '-';
+        }
+    }
+}
+
 void formatReading(double value)
 {
     char text[READING_TEXT_SIZE];
     formatReadingText(value, settings.function, settings.resolution, settings.averaging, text, sizeof text);
+    SetCtrlVal(mainPanel, MAIN_READING, text);
+}
+
+void showNoReading(void)
+{
+    char text[READING_TEXT_SIZE];
+    formatNoReadingText(settings.function, settings.resolution, settings.averaging, text, sizeof text);
     SetCtrlVal(mainPanel, MAIN_READING, text);
 }

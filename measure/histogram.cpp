@@ -12,6 +12,7 @@
 #include <uctpanels.h>
 
 #include <charconv>
+#include <climits>
 
 double histogramSamples[HISTOGRAM_CAPACITY];
 int histogramBinCounts[HISTOGRAM_INTERVALS];
@@ -19,6 +20,9 @@ double histogramBinAxis[HISTOGRAM_INTERVALS];
 double histogramMin = 0.0, histogramMax = 0.0;
 int histogramMinIndex = 0, histogramMaxIndex = 0;
 double histogramMean = 0.0, histogramStdDev = 0.0, histogramMode = 0.0;
+
+// Reads of this acquisition that gave no value, shown in HISTO_FAILED.
+static int failedReads = 0;
 
 // Red bars, as the graph has always shown them.
 #define HISTOGRAM_BAR_COLOUR VAL_RED
@@ -34,6 +38,7 @@ void resetHistogramRecord(void)
     }
     histogramMin = histogramMax = histogramMean = histogramStdDev = histogramMode = 0.0;
     histogramMinIndex = histogramMaxIndex = 0;
+    failedReads = 0;
 }
 
 static void showStatistics(void)
@@ -85,12 +90,17 @@ void takeHistogramSample(void)
     if (histogramCount >= histogramSize || histogramCount < 0 || histogramCount >= HISTOGRAM_CAPACITY) {
         return;
     }
-    const ViStatus status = kq3917e_read(instrSession, &lastReading);
-    showAnswered(status);
-    if (status == KQ3917E_ERROR_ABORTED) {
+    const enum ReadingOutcome outcome = showAnswered(kq3917e_read(instrSession, &lastReading));
+    if (outcome == READING_ABORTED) {
         // ABORT ends the acquisition with the samples the module gave.
         histogramSize = histogramCount;
         enableStartAndSave();
+        return;
+    }
+    if (outcome != READING_TAKEN) {
+        // No value, no sample: the next tick tries again.
+        failedReads += failedReads < INT_MAX ? 1 : 0;
+        SetCtrlVal(histogramPanel, HISTO_FAILED, failedReads);
         return;
     }
     histogramSamples[histogramCount] = lastReading;
@@ -180,12 +190,15 @@ int histogramEvent(int panel, int control, int event, void *callbackData, int ev
         // An acquisition in progress stops with the panel; the samples stay.
         DiscardPanel(histogramPanel);
         histogramPanel = 0;
+        failedReads = 0;
         break;
     case HISTO_START:
         SetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, 1);
         SetCtrlAttribute(histogramPanel, HISTO_SAVE, ATTR_DIMMED, 1);
         GetCtrlVal(histogramPanel, HISTO_SAMPLES, &histogramSize);
         histogramCount = 0;
+        failedReads = 0;
+        SetCtrlVal(histogramPanel, HISTO_FAILED, failedReads);
         break;
     case HISTO_SAVE:
         saveHistogram();

@@ -31,10 +31,25 @@ int mathInit(int panel, int event, void *callbackData, int eventData1, int event
         SetCtrlVal(panel, MATH_ENABLE_LED, enable);
         SetCtrlVal(panel, MATH_VALUE1, value1);
         SetCtrlVal(panel, MATH_VALUE2, value2);
+        showMathAnnunciator(enable != 0 ? MATH_SHOWN_ON : MATH_SHOWN_OFF);
+    } else {
+        showMathAnnunciator(MATH_SHOWN_UNKNOWN);
     }
     snprintf(sharedText, sizeof sharedText, "ZORa 3917 Universal Counter Timer [%s]", resourceName);
     SetPanelAttribute(panel, ATTR_TITLE, sharedText);
     return 0;
+}
+
+// Sends one math setting; the main display's MATH follows what the module
+// accepted (a refused setting leaves the module, and MATH, as they were).
+static void sendMath(ViInt32 flag1, double value1, ViInt32 flag2, double value2, ViUInt16 on,
+                     const char *actionText)
+{
+    ViStatus status = kq3917e_mathCalculation(instrSession, flag1, value1, flag2, value2, on);
+    checkError(status, actionText);
+    if (status >= 0) {
+        showMathAnnunciator(on != 0 ? MATH_SHOWN_ON : MATH_SHOWN_OFF);
+    }
 }
 
 static ViUInt16 enableShown(void)
@@ -54,18 +69,15 @@ int configMathEvent(int panel, int control, int event, void *callbackData, int e
     if (event == EVENT_COMMIT && control == MATH_ENABLE) {
         const ViUInt16 on = enableShown() == 0 ? 1 : 0;
         SetCtrlVal(mathPanel, MATH_ENABLE_LED, on);
-        checkError(kq3917e_mathCalculation(instrSession, MATH_KEEP_VALUE, 0.0, MATH_KEEP_VALUE, 0.0, on),
-                   "setting math enable");
+        sendMath(MATH_KEEP_VALUE, 0.0, MATH_KEEP_VALUE, 0.0, on, "setting math enable");
     } else if (event == EVENT_VAL_CHANGED && control == MATH_VALUE1) {
         const ViUInt16 on = enableShown();
         GetCtrlVal(mathPanel, MATH_VALUE1, &value);
-        checkError(kq3917e_mathCalculation(instrSession, MATH_SET_VALUE, value, MATH_KEEP_VALUE, 0.0, on),
-                   "setting math offset");
+        sendMath(MATH_SET_VALUE, value, MATH_KEEP_VALUE, 0.0, on, "setting math offset");
     } else if (event == EVENT_VAL_CHANGED && control == MATH_VALUE2) {
         const ViUInt16 on = enableShown();
         GetCtrlVal(mathPanel, MATH_VALUE2, &value);
-        checkError(kq3917e_mathCalculation(instrSession, MATH_KEEP_VALUE, 0.0, MATH_SET_VALUE, value, on),
-                   "setting math offset");
+        sendMath(MATH_KEEP_VALUE, 0.0, MATH_SET_VALUE, value, on, "setting math offset");
     } else if (event == EVENT_COMMIT && control == MATH_CLOSE) {
         DiscardPanel(mathPanel);
         mathPanel = 0;

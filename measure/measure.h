@@ -18,9 +18,25 @@ void formatReading(double value);
 void formatReadingText(double value, int16_t function, int16_t resolution, uint16_t averaging, char *text,
                        size_t textSize);
 
-// Status lamp after a reading: ONLINE when the module answered (status not
-// negative), NO RESPONSE otherwise. Readings themselves stay silent.
-void showAnswered(int status);
+// The no-reading text: dashes as wide as a reading of the current function,
+// so a failed measurement never looks like a value.
+void showNoReading(void);
+
+// What a reading call's status says, for the display and the status lamp.
+enum ReadingOutcome {
+    READING_TAKEN,       // the module gave a value
+    READING_NO_TRIGGER,  // it answered that no trigger came within its timeout
+    READING_NO_RESPONSE, // it did not answer (a VISA status)
+    READING_REFUSED,     // it answered with another error
+    READING_ABORTED      // the user abandoned the call with ABORT: nothing learned
+};
+// Status lamp after a reading: NO RESPONSE when the module did not answer,
+// ONLINE otherwise, unchanged when the user aborted. Readings themselves stay
+// silent. Returns the outcome.
+enum ReadingOutcome showAnswered(int status);
+
+// Calibration band of the FTIC readouts: 1 outside (not a number included).
+int outsideCalibrationBand(double value);
 
 // Timer callback of MAIN_TIMER: the only place that takes measurements.
 int TimerFunction(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
@@ -38,7 +54,7 @@ extern int histogramMinIndex, histogramMaxIndex;
 extern double histogramMean, histogramStdDev, histogramMode;
 
 // One histogram sample per tick while an acquisition runs (the timer's
-// histogram branch).
+// histogram branch); a failed read takes none and is counted in HISTO_FAILED.
 void takeHistogramSample(void);
 // Appends the samples taken and the statistics shown to file as one block
 // (header, first sample with the statistics, further samples). Returns 0, or

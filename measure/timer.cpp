@@ -10,6 +10,9 @@
 #include "userint.h"
 #include <uctpanels.h>
 
+#include <cmath>
+#include <cstdio>
+
 // Follows the module's trigger levels between readings. Ranges stay as the
 // panel refresh set them; a failing query is not worth a popup every tick.
 static void refreshTriggerLevels(void)
@@ -24,33 +27,79 @@ static void refreshTriggerLevels(void)
     }
 }
 
-// Failed readings stay silent; the status lamp tells whether the module
-// answered. A reading the user aborted says nothing about that.
-void showAnswered(int status)
+static enum ReadingOutcome readingOutcome(int status)
 {
-    if (status != KQ3917E_ERROR_ABORTED) {
-        showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+    if (status >= 0) {
+        return READING_TAKEN;
     }
+    if (status == KQ3917E_ERROR_NO_TRIGGER) {
+        return READING_NO_TRIGGER;
+    }
+    if (status == KQ3917E_ERROR_ABORTED) {
+        return READING_ABORTED;
+    }
+    // VISA's own errors (0xBFFFxxxx) mean the call never got an answer; the
+    // driver's and the module's statuses are answers.
+    return ((ViUInt32)status >> 16) == 0xBFFFu ? READING_NO_RESPONSE : READING_REFUSED;
+}
+
+// Failed readings stay silent; the status lamp tells whether the module answered.
+enum ReadingOutcome showAnswered(int status)
+{
+    enum ReadingOutcome outcome = readingOutcome(status);
+    if (outcome != READING_ABORTED) {
+        showModuleStatus(outcome == READING_NO_RESPONSE ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+    }
+    return outcome;
+}
+
+// Outcome of the last reading meant for the main display.
+static enum ReadingOutcome mainOutcome = READING_TAKEN;
+
+// MAIN_ANNUNCIATOR says why the display holds no reading: a calibration
+// measurement holds the module, or the last reading failed.
+static void showMainAnnunciator(void)
+{
+    static const char *const texts[] = {"", "NO TRIGGER", "NO RESPONSE", "NO READING", "ABORTED"};
+    const char *text = calibrationMode[0] || calibrationMode[1] ? "CALIBRATING" : texts[mainOutcome];
+    SetCtrlVal(mainPanel, MAIN_ANNUNCIATOR, text);
+}
+
+// A reading for the main display: the value when the module gave one, the
+// no-reading text otherwise. Returns 1 when there is a value.
+static int showMainReading(ViStatus status)
+{
+    mainOutcome = showAnswered(status);
+    if (mainOutcome == READING_TAKEN) {
+        formatReading(lastReading);
+        return 1;
+    }
+    showNoReading();
+    return 0;
+}
+
+int outsideCalibrationBand(double value)
+{
+    // Written so that not a number lies outside too.
+    return value >= CAL_BAND_LOW && value <= CAL_BAND_HIGH ? 0 : 1;
 }
 
 // Calibration readout into the FTIC panel; the main reading display is not
-// touched. Not a number lies outside the band too.
+// touched. A failed read shows dashes and lies outside the band.
 static void takeCalibrationReading(int reading, int outOfTolerance)
 {
-    const ViStatus status = kq3917e_read(instrSession, &lastReading);
-    showAnswered(status);
-    if (status == KQ3917E_ERROR_ABORTED) {
-        return; // no reading came: the readout keeps the last one the module gave
+    char text[32] = "------.--- Hz";
+    int taken = showAnswered(kq3917e_read(instrSession, &lastReading)) == READING_TAKEN;
+    if (taken) {
+        snprintf(text, sizeof text, std::fabs(lastReading) < 1e10 ? "%.3f Hz" : "%.6e Hz", lastReading);
     }
-    SetCtrlVal(fticPanel, reading, lastReading);
-    int inside = lastReading >= CAL_BAND_LOW && lastReading <= CAL_BAND_HIGH;
-    SetCtrlVal(fticPanel, outOfTolerance, inside ? 0 : 1);
+    SetCtrlVal(fticPanel, reading, text);
+    SetCtrlVal(fticPanel, outOfTolerance, taken ? outsideCalibrationBand(lastReading) : 1);
 }
 
 static void takeSingleReading(void)
 {
-    showAnswered(kq3917e_read(instrSession, &lastReading));
-    formatReading(lastReading);
+    showMainReading(kq3917e_read(instrSession, &lastReading));
     refreshTriggerLevels();
     singleReadingPending = 0;
 }
@@ -58,7 +107,6 @@ static void takeSingleReading(void)
 static void fetchContinuousReading(void)
 {
     ViStatus status = kq3917e_fetch(instrSession, &lastReading);
-    showAnswered(status);
     if (status < 0) {
         // The module dropped out of continuous triggering: fall back to
         // single readings without a popup on every tick.
@@ -66,11 +114,11 @@ static void fetchContinuousReading(void)
         kq3917e_triggerContinuous(instrSession, 0);
         markRunButtons(0);
     }
-    formatReading(lastReading);
-    if (stripChartPanel != 0) {
-        PlotStripChart(stripChartPanel, STRIPCHART_CHART, &lastReading, 1, 0, 0, VAL_DOUBLE);
-    } else {
+    int taken = showMainReading(status);
+    if (stripChartPanel == 0) {
         refreshTriggerLevels();
+    } else if (taken) {
+        PlotStripChart(stripChartPanel, STRIPCHART_CHART, &lastReading, 1, 0, 0, VAL_DOUBLE);
     }
 }
 
@@ -99,6 +147,7 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
     } else if (continuousMode) {
         fetchContinuousReading();
     }
+    showMainAnnunciator();
     return 0;
 }
 

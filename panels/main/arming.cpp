@@ -62,16 +62,29 @@ void setDelay(void)
     sendDelay();
 }
 
-// The labels and the clear-counts button follow at once, before the module
-// answers: counts cannot be cleared while the gate is open.
+// The gate button's label and the clear-counts button follow gateOpen:
+// counts cannot be cleared while the gate is open.
+static void showGateControls(void)
+{
+    SetCtrlAttribute(mainPanel, MAIN_GATE, ATTR_LABEL_TEXT, gateOpen ? "TOT CLOSE" : "TOT OPEN");
+    SetCtrlAttribute(mainPanel, MAIN_CLEAR_COUNTS, ATTR_DIMMED, gateOpen);
+}
+
+// The labels follow at once, before the module answers.
 void toggleGate(void)
 {
     gateOpen = ledIsLit(MAIN_GATE_LED) ? 0 : 1;
-    SetCtrlAttribute(mainPanel, MAIN_GATE, ATTR_LABEL_TEXT, gateOpen ? "TOT CLOSE" : "TOT OPEN");
-    SetCtrlAttribute(mainPanel, MAIN_CLEAR_COUNTS, ATTR_DIMMED, gateOpen);
+    showGateControls();
     checkError(kq3917e_openCloseGate(instrSession, settings.gateSelector, (ViInt16)gateOpen),
                gateOpen ? "opening gate" : "closing gate");
     SetCtrlVal(mainPanel, MAIN_GATE_LED, gateOpen);
+}
+
+void showGateClosed(void)
+{
+    gateOpen = 0;
+    showGateControls();
+    SetCtrlVal(mainPanel, MAIN_GATE_LED, 0);
 }
 
 void setGateOutput(void)

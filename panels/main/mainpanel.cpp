@@ -136,12 +136,8 @@ static void handleValueChanged(int control)
     }
 }
 
-int setCtrMainEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
+static int dispatchMainEvent(int control, int event)
 {
-    (void)panel;
-    (void)callbackData;
-    (void)eventData1;
-    (void)eventData2;
     int16_t newFunction = settings.function;
     switch (event) {
     case EVENT_COMMIT:
@@ -167,6 +163,19 @@ int setCtrMainEvent(int panel, int control, int event, void *callbackData, int e
         changeFunction(newFunction);
     }
     return 0;
+}
+
+// Whatever one event sends, its failures come in one report.
+int setCtrMainEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
+{
+    (void)panel;
+    (void)callbackData;
+    (void)eventData1;
+    (void)eventData2;
+    beginReportBatch();
+    int result = dispatchMainEvent(control, event);
+    endReportBatch();
+    return result;
 }
 
 // ---- secondary panels. A handle changes only when its load succeeds, so a

@@ -66,6 +66,15 @@ void showBusyAnnunciator(int state, double elapsedSeconds, int inputRefused);
 
 // Marks MAIN_CONTINUOUS or MAIN_SINGLE as the active run button (the other not).
 void markRunButtons(int continuousActive);
+// The totalize gate as a module reset leaves it: closed.
+void showGateClosed(void);
+
+// MAIN_MATH_ANNUNCIATOR: "MATH" while the module's math calculation is on,
+// "MATH?" while the module did not say.
+enum { MATH_SHOWN_OFF = 0, MATH_SHOWN_ON = 1, MATH_SHOWN_UNKNOWN = 2 };
+void showMathAnnunciator(int state);
+// Asks the module whether its math is on and shows the answer (unreported).
+void readMathState(void);
 
 // Back to the start values (tests; the program starts with them).
 void resetMainPanelState(void);

@@ -22,13 +22,6 @@ static void setLed(int control, bool lit)
     SetCtrlVal(mainPanel, control, lit ? 1 : 0);
 }
 
-static void setFunctionLed(int16_t code, bool lit)
-{
-    if (code >= 0 && code < FUNCTION_COUNT) {
-        setLed(functionControls[code], lit);
-    }
-}
-
 // Reports any non-zero status; true when the outputs may be shown.
 static bool answered(ViStatus status, const char *actionText)
 {
@@ -44,18 +37,29 @@ static void showTriggerLevel(int control, int16_t rangeAttenuation, double level
     SetCtrlVal(mainPanel, control, level);
 }
 
-void refreshMainPanel(void)
+// The function the LEDs show changes only here (and at the panel's load),
+// so they tell which function the reading and unit on display belong to;
+// the record may hold a reset value the panel never showed.
+static void showModuleFunction(void)
 {
-    int16_t previousFunction = settings.function;
+    const unsigned shown = readLedBits(functionControls, FUNCTION_COUNT);
+    const int16_t code = settings.function;
+    const unsigned reported = code >= 0 && code < FUNCTION_COUNT ? 1u << code : 0u;
+    if (shown != reported) {
+        showOneLit(functionControls, FUNCTION_COUNT, code);
+        formatReading(0.0);
+        showFunctionUnits(code);
+    }
+}
+
+static void refreshFromModule(void)
+{
     // The first query tells whether the module answers at all.
     ViStatus status = kq3917e_queryMeasurement(instrSession, &settings.function);
     checkError(status, "reading function setting");
     showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
-    if (settings.function != previousFunction) {
-        setFunctionLed(previousFunction, false);
-        setFunctionLed(settings.function, true);
-        formatReading(0.0);
-        showFunctionUnits(settings.function);
+    if (status >= 0) {
+        showModuleFunction();
     }
 
     // The module's resolution is shown only; the record keeps the one the
@@ -83,6 +87,33 @@ void refreshMainPanel(void)
                          settings.in2Level);
     }
     refreshInputSettings();
+}
+
+// A module that is gone fails every query: one report for the whole refresh.
+void refreshMainPanel(void)
+{
+    beginReportBatch();
+    refreshFromModule();
+    endReportBatch();
+}
+
+void showMathAnnunciator(int state)
+{
+    static const char *const texts[] = {"", "MATH", "MATH?"};
+    if (state >= MATH_SHOWN_OFF && state <= MATH_SHOWN_UNKNOWN) {
+        SetCtrlVal(mainPanel, MAIN_MATH_ANNUNCIATOR, texts[state]);
+    }
+}
+
+void readMathState(void)
+{
+    double value1 = 0.0, value2 = 0.0;
+    ViUInt16 enable = 0;
+    if (kq3917e_queryMathCalculation(instrSession, &value1, &value2, &enable) < 0) {
+        showMathAnnunciator(MATH_SHOWN_UNKNOWN);
+    } else {
+        showMathAnnunciator(enable != 0 ? MATH_SHOWN_ON : MATH_SHOWN_OFF);
+    }
 }
 
 // ------------------------------------------------ input, trigger and arm
@@ -301,6 +332,7 @@ int fticInit(int panel, int event, void *callbackData, int eventData1, int event
         SetPanelAttribute(panel, ATTR_TITLE, sharedText);
         refreshMainPanel();
         showFunctionUnits(settings.function);
+        readMathState();
         break;
     case EVENT_CLOSE:
         // Closing the panel ends the session; the quit control ends the program.

@@ -17,8 +17,10 @@
 #define KQ3917E_FIRMWARE_ERROR_BASE ((ViStatus)(0xBFFC0800L - 0x100000000LL))
 
 // Errors of the built-in driver and of the simulated module. Each has its own
-// text from kq3917e_error_message. A timeout waiting for a trigger is the
-// VISA status VI_ERROR_TMO; an unknown session is VI_ERROR_INV_OBJECT.
+// text from kq3917e_error_message. A trigger that does not come within the
+// system timeout is the module's answer KQ3917E_ERROR_NO_TRIGGER; a module that
+// does not answer at all gives a VISA status (VI_ERROR_TMO); an unknown
+// session is VI_ERROR_INV_OBJECT.
 #define KQ3917E_ERROR_BASE ((ViStatus)(0xBFFC0000L - 0x100000000LL))
 #define KQ3917E_ERROR_NOT_INSTALLED (KQ3917E_ERROR_BASE + 0x01)
 #define KQ3917E_ERROR_NULL_POINTER (KQ3917E_ERROR_BASE + 0x02)
@@ -26,11 +28,12 @@
 #define KQ3917E_ERROR_UNKNOWN_COMMAND (KQ3917E_ERROR_BASE + 0x04)
 #define KQ3917E_ERROR_TEXT_TOO_LONG (KQ3917E_ERROR_BASE + 0x05)
 #define KQ3917E_ERROR_LIBRARY_INCOMPLETE (KQ3917E_ERROR_BASE + 0x06)
+#define KQ3917E_ERROR_NO_TRIGGER (KQ3917E_ERROR_BASE + 0x07)
 // Aborted by the user: ABORT during a call in flight made it return at once;
 // the module's own answer, when it comes, is discarded. Never returned by
 // the maker's library or the module, only by the program's hand-off to the
 // instrument thread (driver and VISA calls alike).
-#define KQ3917E_ERROR_ABORTED (KQ3917E_ERROR_BASE + 0x07)
+#define KQ3917E_ERROR_ABORTED (KQ3917E_ERROR_BASE + 0x08)
 #define KQ3917E_ERROR_FUNCTION (KQ3917E_ERROR_BASE + 0x10)
 #define KQ3917E_ERROR_APERTURE (KQ3917E_ERROR_BASE + 0x11)
 #define KQ3917E_ERROR_RESOLUTION (KQ3917E_ERROR_BASE + 0x12)

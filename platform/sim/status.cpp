@@ -13,6 +13,7 @@ const std::pair<ViStatus, const char *> kMessages[] = {
     {VI_SUCCESS, "Success."},
     // The module's and the built-in driver's own.
     {KQ3917E_ERROR_NULL_POINTER, "A required output or text argument is a null pointer."},
+    {KQ3917E_ERROR_NO_TRIGGER, "No trigger came within the system timeout."},
     {KQ3917E_ERROR_NOT_TRIGGERED, "No measurement is running: start continuous triggering before fetching."},
     {KQ3917E_ERROR_UNKNOWN_COMMAND, "The module does not know this command code."},
     {KQ3917E_ERROR_TEXT_TOO_LONG, "Module data text too long (at most 255 characters)."},
@@ -59,7 +60,7 @@ const std::pair<ViStatus, const char *> kMessages[] = {
                            "present in the system."},
     {VI_ERROR_INV_RSRC_NAME, "The resource name is malformed."},
     {VI_ERROR_INV_ACC_MODE, "The access mode is not valid."},
-    {VI_ERROR_TMO, "Timeout expired before the operation completed (no trigger within the system timeout)."},
+    {VI_ERROR_TMO, "Timeout expired before the operation completed."},
     {VI_ERROR_CLOSING_FAILED, "The session could not be closed."},
     {VI_ERROR_NSUP_ATTR, "The attribute is not supported by this resource."},
     {VI_ERROR_NSUP_ATTR_STATE, "The attribute value is not supported by this resource."},

@@ -838,7 +838,7 @@ ViStatus Module::fetch(ViReal64 *value)
     }
     if ((needsTrigger(0) && !triggers(0)) || (needsTrigger(1) && !triggers(1))) {
         wait(s_.timeoutMs * 1e-3);
-        return VI_ERROR_TMO;
+        return KQ3917E_ERROR_NO_TRIGGER;
     }
     // Result k completes at runStart + (k + 1) * d. Return the newest one, or
     // wait for the next if the newest was fetched already.
@@ -859,7 +859,7 @@ ViStatus Module::read(ViReal64 *value)
     }
     if ((needsTrigger(0) && !triggers(0)) || (needsTrigger(1) && !triggers(1))) {
         wait(s_.timeoutMs * 1e-3);
-        return VI_ERROR_TMO;
+        return KQ3917E_ERROR_NO_TRIGGER;
     }
     wait(duration());
     return measure((1ull << 63) | reads_++, value);

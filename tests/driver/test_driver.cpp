@@ -98,8 +98,8 @@ const std::tuple<const char *, std::function<ViStatus()>, const char *, std::fun
         {"0,0.000192", call(kq3917e_confDelay, 1, 0.5), "1,0.500000",
          query<ViUInt16, ViReal64>(kq3917e_queryDelay)},
         {"8", call(kq3917e_outputGate, 10), "10", query<ViInt16>(kq3917e_queryOutputGate)},
-        {"0.000000,1.000000,0", call(kq3917e_mathCalculation, 0, 1e9, 0, -2.0, 1), "1000000000.000000,-2.000000,1",
-         query<ViReal64, ViReal64, ViUInt16>(kq3917e_queryMathCalculation)},
+        {"0.000000,1.000000,0", call(kq3917e_mathCalculation, 0, 1e9, 0, -2.0, 1),
+         "1000000000.000000,-2.000000,1", query<ViReal64, ViReal64, ViUInt16>(kq3917e_queryMathCalculation)},
         {"2000", call(kq3917e_setSystTimeout, 1), "1", query<ViInt32>(kq3917e_readSystTimeout)},
         {"128", call(kq3917e_confCalibrationDAC, 9, 255), "255",
          query<ViInt16>(kq3917e_queryCalibrationDAC, 9)},
@@ -180,11 +180,12 @@ TEST_F(Driver, WithoutATriggerReadAndFetchTimeOutInVirtualTime)
                   kq3917e_confAutoTrigMode(0, channel, mode),
                   kq3917e_confInputTriggering(0, channel, 0, level, 0)});
         const double before = drvtest::SimModule().now();
-        readValue(triggers ? VI_SUCCESS : VI_ERROR_TMO);
+        readValue(triggers ? VI_SUCCESS : KQ3917E_ERROR_NO_TRIGGER);
         // A timeout comes after the system timeout of virtual time.
         EXPECT_TRUE(triggers || std::fabs(drvtest::SimModule().now() - before - 0.25) < 1e-9) << level;
         ASSERT_EQ(kq3917e_triggerContinuous(0, 1), VI_SUCCESS);
-        EXPECT_EQ(kq3917e_fetch(0, &value), triggers ? VI_SUCCESS : VI_ERROR_TMO) << function << " " << level;
+        EXPECT_EQ(kq3917e_fetch(0, &value), triggers ? VI_SUCCESS : KQ3917E_ERROR_NO_TRIGGER)
+            << function << " " << level;
     }
 }
 
@@ -311,7 +312,7 @@ TEST(DriverClock, DemonstrationRunsOnTheMachineClock)
     ASSERT_EQ(idle.confInputTriggering(1, 0, 5.0, 0), VI_SUCCESS);
     ViReal64 none = 0;
     const double start = seconds();
-    ASSERT_EQ(idle.read(&none), VI_ERROR_TMO);
+    ASSERT_EQ(idle.read(&none), KQ3917E_ERROR_NO_TRIGGER);
     const double waited = seconds() - start;
     EXPECT_GE(waited, 0.005) << "the no-trigger timeout did not take its time";
 

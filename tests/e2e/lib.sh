@@ -186,6 +186,22 @@ e2e_wait_region() {
     e2e_fail "$what"
 }
 
+# e2e_start_demo: the program without VISA, the demonstration accepted;
+# E2E_MAIN is then the main window. region_sum GEOMETRY and wait_region
+# GEOMETRY BEFORE changed|same WHAT act on its regions.
+e2e_start_demo() {
+    E2E_SIMKIT=0 e2e_start
+    e2e_answer '^VISA ERROR$' Return
+    e2e_answer "^No ZORa 3917's Found$" Return
+    E2E_MAIN=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer')
+}
+region_sum() {
+    e2e_region_sum "$E2E_MAIN" "$1"
+}
+wait_region() {
+    e2e_wait_region "$E2E_MAIN" "$@"
+}
+
 # e2e_click WINDOW X Y: left click at a point of the window (pixels from its
 # top-left corner).
 e2e_click() {

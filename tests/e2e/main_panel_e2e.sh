@@ -20,18 +20,8 @@ SINGLE_AT="1225 79"
 FUNCTION_UP_AT="172 421"
 AWAY_AT="700 680" # a spot without controls, so that no hover colours a region
 
-E2E_SIMKIT=0 e2e_start
-e2e_answer '^VISA ERROR$' Return
-e2e_answer "^No ZORa 3917's Found$" Return
-main=$(e2e_wait_window '^ZORa 3917 Universal Counter Timer')
-
-# Regions of the main panel.
-region_sum() {
-    e2e_region_sum "$main" "$1"
-}
-wait_region() {
-    e2e_wait_region "$main" "$@"
-}
+e2e_start_demo
+main=$E2E_MAIN
 
 press_at() {
     e2e_click "$main" $1

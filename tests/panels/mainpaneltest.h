@@ -180,18 +180,32 @@ inline std::string popupTexts()
 }
 
 // The popups so far, each to be an "API Error" with "action text: driver
-// text" for status: their action texts joined by '|'.
+// text" for status, or one report of several failures ("action text: 0x..."
+// lines): their action texts joined by '|'.
 inline std::string reports(ViStatus status = refusedStatus)
 {
     char message[KQ3917E_MESSAGE_SIZE] = "";
     kq3917e_error_message(instrSession, status, message);
     const std::string suffix = std::string(": ") + message;
+    char code[16];
+    snprintf(code, sizeof code, ": 0x%08X", (unsigned)status);
     std::string texts;
     for (const uitest::PopupRecord &popup : uitest::Popups()) {
         EXPECT_EQ(popup.title, "API Error");
-        size_t at = popup.text.size() - std::min(popup.text.size(), suffix.size());
-        bool ends = popup.text.compare(at, std::string::npos, suffix) == 0;
-        texts += (texts.empty() ? "" : "|") + (ends ? popup.text.substr(0, at) : "[" + popup.text + "]");
+        std::vector<std::string> lines;
+        if (popup.text.find(" did not succeed:\n") != std::string::npos) {
+            for (size_t at = popup.text.find('\n') + 1, next; (next = popup.text.find('\n', at)) > at;
+                 at = next + 1)
+                lines.push_back(popup.text.substr(at, next - at));
+        } else {
+            lines.push_back(popup.text);
+        }
+        for (const std::string &line : lines) {
+            const std::string &tail = lines.size() > 1 ? code : suffix;
+            size_t at = line.size() - std::min(line.size(), tail.size());
+            bool ends = line.compare(at, std::string::npos, tail) == 0;
+            texts += (texts.empty() ? "" : "|") + (ends ? line.substr(0, at) : "[" + line + "]");
+        }
     }
     return texts;
 }

