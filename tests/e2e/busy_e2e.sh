@@ -9,7 +9,7 @@ e2e_init busy
 
 # Regions of MAIN (width x height + left + top, window pixels) and the points
 # clicked, as the resource file lays the panel out.
-ANNUNCIATOR=330x20+380+100
+ANNUNCIATOR=300x20+550+100
 SINGLE_MARK=120x30+1165+64
 CONTINUOUS_AT="1225 45"
 ABORT_AT="1175 113"
