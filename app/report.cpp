@@ -101,6 +101,11 @@ void endReportBatch(void)
 
 void checkError(ViStatus status, const char *actionText)
 {
+    // The user stopped the call with ABORT: nothing to report, and the
+    // module's state is not known from it.
+    if (status == KQ3917E_ERROR_ABORTED) {
+        return;
+    }
     if (status == VI_SUCCESS) {
         // The module answers again after a reading it did not give.
         showModuleStatus(MODULE_ONLINE);
@@ -122,7 +127,7 @@ enum { SFP_BUTTON_IGNORE = 1, SFP_BUTTON_DEMO = 2, SFP_BUTTON_CLOSE = 3 };
 
 int reportSfpError(ViStatus status, const char *functionName)
 {
-    if (demoMode == 1 || status == VI_SUCCESS)
+    if (demoMode == 1 || status == VI_SUCCESS || status == KQ3917E_ERROR_ABORTED)
         return SFP_ERROR_CONTINUE;
     char text[KQ3917E_MESSAGE_SIZE];
     char message[512] = "";

@@ -185,6 +185,7 @@ void updateFirmware(int panel)
     SetWaitCursor(1);
     long length = fileLength(file);
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
+    SetCtrlAttribute(panel, CONFIGSYS_FIRMWARE_NOTE, ATTR_VISIBLE, 1);
 
     // ftell fails on a stream without a length, and where long has 32 bits
     // on a file beyond 2 GiB: no such image may go out unchecked.
@@ -195,6 +196,7 @@ void updateFirmware(int panel)
         MessagePopup(FIRMWARE_TITLE, failure);
     }
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 0);
+    SetCtrlAttribute(panel, CONFIGSYS_FIRMWARE_NOTE, ATTR_VISIBLE, 0);
     SetWaitCursor(0);
     fclose(file);
     // An image of no bytes sends nothing; the user must learn that.

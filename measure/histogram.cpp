@@ -86,13 +86,27 @@ static void updateStatistics(void)
     ProcessDrawEvents();
 }
 
+// The acquisition is over: a new one may start, the samples may be saved.
+static void enableStartAndSave(void)
+{
+    SetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, 0);
+    SetCtrlAttribute(histogramPanel, HISTO_SAVE, ATTR_DIMMED, 0);
+}
+
 void takeHistogramSample(void)
 {
     // The buffer bound holds even if the wanted size came from elsewhere.
     if (histogramCount >= histogramSize || histogramCount < 0 || histogramCount >= HISTOGRAM_CAPACITY) {
         return;
     }
-    if (showAnswered(kq3917e_read(instrSession, &lastReading)) != READING_TAKEN) {
+    const enum ReadingOutcome outcome = showAnswered(kq3917e_read(instrSession, &lastReading));
+    if (outcome == READING_ABORTED) {
+        // ABORT ends the acquisition with the samples the module gave.
+        histogramSize = histogramCount;
+        enableStartAndSave();
+        return;
+    }
+    if (outcome != READING_TAKEN) {
         // No value, no sample: the next tick tries again.
         failedReads += failedReads < INT_MAX ? 1 : 0;
         SetCtrlVal(histogramPanel, HISTO_FAILED, failedReads);
@@ -105,8 +119,7 @@ void takeHistogramSample(void)
         updateStatistics();
     }
     if (histogramCount == histogramSize) {
-        SetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, 0);
-        SetCtrlAttribute(histogramPanel, HISTO_SAVE, ATTR_DIMMED, 0);
+        enableStartAndSave();
     }
 }
 

@@ -27,10 +27,12 @@ enum ReadingOutcome {
     READING_TAKEN,       // the module gave a value
     READING_NO_TRIGGER,  // it answered that no trigger came within its timeout
     READING_NO_RESPONSE, // it did not answer (a VISA status)
-    READING_REFUSED      // it answered with another error
+    READING_REFUSED,     // it answered with another error
+    READING_ABORTED      // the user abandoned the call with ABORT: nothing learned
 };
 // Status lamp after a reading: NO RESPONSE when the module did not answer,
-// ONLINE otherwise. Readings themselves stay silent. Returns the outcome.
+// ONLINE otherwise, unchanged when the user aborted. Readings themselves stay
+// silent. Returns the outcome.
 enum ReadingOutcome showAnswered(int status);
 
 // Calibration band of the FTIC readouts: 1 outside (not a number included).

@@ -35,6 +35,9 @@ static enum ReadingOutcome readingOutcome(int status)
     if (status == KQ3917E_ERROR_NO_TRIGGER) {
         return READING_NO_TRIGGER;
     }
+    if (status == KQ3917E_ERROR_ABORTED) {
+        return READING_ABORTED;
+    }
     // VISA's own errors (0xBFFFxxxx) mean the call never got an answer; the
     // driver's and the module's statuses are answers.
     return ((ViUInt32)status >> 16) == 0xBFFFu ? READING_NO_RESPONSE : READING_REFUSED;
@@ -44,7 +47,9 @@ static enum ReadingOutcome readingOutcome(int status)
 enum ReadingOutcome showAnswered(int status)
 {
     enum ReadingOutcome outcome = readingOutcome(status);
-    showModuleStatus(outcome == READING_NO_RESPONSE ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+    if (outcome != READING_ABORTED) {
+        showModuleStatus(outcome == READING_NO_RESPONSE ? MODULE_NO_RESPONSE : MODULE_ONLINE);
+    }
     return outcome;
 }
 
@@ -55,7 +60,7 @@ static enum ReadingOutcome mainOutcome = READING_TAKEN;
 // measurement holds the module, or the last reading failed.
 static void showMainAnnunciator(void)
 {
-    static const char *const texts[] = {"", "NO TRIGGER", "NO RESPONSE", "NO READING"};
+    static const char *const texts[] = {"", "NO TRIGGER", "NO RESPONSE", "NO READING", "ABORTED"};
     const char *text = calibrationMode[0] || calibrationMode[1] ? "CALIBRATING" : texts[mainOutcome];
     SetCtrlVal(mainPanel, MAIN_ANNUNCIATOR, text);
 }

@@ -59,6 +59,11 @@ void refreshMainPanel(void);
 void refreshInputSettings(void);
 void showFunctionUnits(int16_t functionCode);
 
+// The toolkit's busy callback: MAIN_BUSY_ANNUNCIATOR shows "MEASURING 1.2 s",
+// "WAITING FOR TRIGGER 3.4 s" once the aperture has passed, or "BUSY 0.3 s"
+// for other calls, with "ABORT/QUIT ONLY" after refused input; empty when idle.
+void showBusyAnnunciator(int state, double elapsedSeconds, int inputRefused);
+
 // Marks MAIN_CONTINUOUS or MAIN_SINGLE as the active run button (the other not).
 void markRunButtons(int continuousActive);
 // The totalize gate as a module reset leaves it: closed.

@@ -84,4 +84,5 @@ void registerMainPanelCallbacks(void)
 {
     RegisterCtrlCallback("setCtrMainEvent", setCtrMainEvent);
     RegisterPanelCallback("fticInit", fticInit);
+    InstallBusyCallback(showBusyAnnunciator);
 }

@@ -78,14 +78,20 @@ bool loadLibrary(Library &lib, const char **missing)
 
 constexpr ViSession kSimulatedSession = 1;
 
+// The session operations, on the instrument thread like every other.
 template <typename Body, typename... A>
 ViStatus guarded(const char *name, ViSession session, bool refusable, Body body, A... args)
 {
-    Driver &d = driver();
-    if (d.seam.active) [[unlikely]] {
-        return seamCall(d.seam, name, session, refusable, body, args...);
-    }
-    return body();
+    return instr::call<instr::Kind::Setting>(
+        [=](A... a) {
+            Driver &d = driver();
+            if (d.seam.active) [[unlikely]] {
+                return seamCall(
+                    d.seam, name, session, refusable, [&] { return body(a...); }, a...);
+            }
+            return body(a...);
+        },
+        args...);
 }
 
 void updateSeamActive(Seam &seam)
@@ -128,7 +134,7 @@ ViStatus kq3917e_simulate(ViInt16 enable)
 {
     return guarded(
         "kq3917e_simulate", 0, false,
-        [&] {
+        [](ViInt16 enable) {
             Driver &d = driver();
             if (libraryLoaded(d)) {
                 return d.library.simulate(enable);
@@ -146,7 +152,7 @@ ViStatus kq3917e_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean res
 {
     return guarded(
         "kq3917e_init", 0, true,
-        [&] {
+        [](ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean reset, ViSession *session) {
             Driver &d = driver();
             if (libraryLoaded(d)) {
                 return d.library.init(resourceName, idQuery, reset, session);
@@ -167,7 +173,7 @@ ViStatus kq3917e_init(ViConstRsrc resourceName, ViBoolean idQuery, ViBoolean res
 
 ViStatus kq3917e_close(ViSession session)
 {
-    return guarded("kq3917e_close", session, false, [&] {
+    return guarded("kq3917e_close", session, false, [session] {
         Driver &d = driver();
         if (libraryLoaded(d)) {
             return d.library.close(session);
@@ -180,9 +186,10 @@ ViStatus kq3917e_error_message(ViSession session, ViStatus status, ViChar messag
 {
     return guarded(
         "kq3917e_error_message", session, false,
-        [&] {
+        [session](ViStatus status, ViChar *message) {
             Driver &d = driver();
-            if (libraryLoaded(d)) {
+            // The maker's library knows nothing of a call the user abandoned.
+            if (libraryLoaded(d) && status != KQ3917E_ERROR_ABORTED) {
                 return d.library.error_message(session, status, message);
             }
             if (message == nullptr) {
@@ -213,9 +220,19 @@ ViStatus kq3917e_error_message(ViSession session, ViStatus status, ViChar messag
 namespace drvtest
 {
 
+namespace
+{
+// The driver once no abandoned call is still using it on the instrument thread.
+Driver &idleDriver()
+{
+    instr::waitIdle();
+    return driver();
+}
+} // namespace
+
 void StartRecording()
 {
-    Seam &seam = driver().seam;
+    Seam &seam = idleDriver().seam;
     seam.recording = true;
     seam.calls.clear();
     updateSeamActive(seam);
@@ -223,38 +240,38 @@ void StartRecording()
 
 void StopRecording()
 {
-    Seam &seam = driver().seam;
+    Seam &seam = idleDriver().seam;
     seam.recording = false;
     updateSeamActive(seam);
 }
 
 const std::vector<Call> &Calls()
 {
-    return driver().seam.calls;
+    return idleDriver().seam.calls;
 }
 
 void ClearCalls()
 {
-    driver().seam.calls.clear();
+    idleDriver().seam.calls.clear();
 }
 
 void Refuse(const std::string &name, ViStatus status)
 {
-    Seam &seam = driver().seam;
+    Seam &seam = idleDriver().seam;
     seam.refusals[name] = status;
     updateSeamActive(seam);
 }
 
 void RefuseAll(ViStatus status)
 {
-    Seam &seam = driver().seam;
+    Seam &seam = idleDriver().seam;
     seam.refuseAll = status;
     updateSeamActive(seam);
 }
 
 void ClearRefusals()
 {
-    Seam &seam = driver().seam;
+    Seam &seam = idleDriver().seam;
     seam.refusals.clear();
     seam.refuseAll.reset();
     updateSeamActive(seam);
@@ -262,7 +279,7 @@ void ClearRefusals()
 
 void ResetDriver()
 {
-    Driver &d = driver();
+    Driver &d = idleDriver();
     unloadLibrary(d);
     d.lookup = Driver::Lookup::Absent;
     d.simulating = false;
@@ -273,22 +290,22 @@ void ResetDriver()
 
 void ReloadDriverLibrary()
 {
-    unloadLibrary(driver());
+    unloadLibrary(idleDriver());
 }
 
 void SetSimClock(std::function<double()> now)
 {
-    driver().module.setClock(std::move(now));
+    idleDriver().module.setClock(std::move(now));
 }
 
 void SetSimSeed(std::uint64_t seed)
 {
-    driver().module.setSeed(seed);
+    idleDriver().module.setSeed(seed);
 }
 
 uctsim::Module &SimModule()
 {
-    return driver().module;
+    return idleDriver().module;
 }
 
 } // namespace drvtest

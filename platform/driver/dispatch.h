@@ -3,6 +3,7 @@
 // driver's state and the call path shared by every operation.
 #pragma once
 
+#include "instrthread.h"
 #include "kq3917e.h"
 #include "kq3917e_testseam.h"
 #include "uctsim.h"
@@ -176,7 +177,7 @@ ViStatus seamCall(Seam &seam, const char *name, ViSession session, bool refusabl
         }
     }
     if (seam.recording) {
-        seam.calls.push_back({name, formatArgs(args...), session, status});
+        seam.calls.push_back({name, formatArgs(args...), session, status, std::this_thread::get_id()});
     }
     return status;
 }
@@ -194,16 +195,22 @@ template <auto Forward, auto Simulate, typename... A> ViStatus answer(Driver &d,
     return (d.module.*Simulate)(args...);
 }
 
-template <auto Forward, auto Simulate, typename... A>
+// Every operation runs on the instrument thread; the body sees copies of the
+// arguments when the call may be abandoned.
+template <instr::Kind kind, auto Forward, auto Simulate, typename... A>
 ViStatus dispatch(const char *name, ViSession session, A... args)
 {
-    Driver &d = driver();
-    if (d.seam.active) [[unlikely]] {
-        return seamCall(
-            d.seam, name, session, true, [&] { return answer<Forward, Simulate>(d, session, args...); },
-            args...);
-    }
-    return answer<Forward, Simulate>(d, session, args...);
+    return instr::call<kind>(
+        [name, session](A... a) {
+            Driver &d = driver();
+            if (d.seam.active) [[unlikely]] {
+                return seamCall(
+                    d.seam, name, session, true, [&] { return answer<Forward, Simulate>(d, session, a...); },
+                    a...);
+            }
+            return answer<Forward, Simulate>(d, session, a...);
+        },
+        args...);
 }
 
 } // namespace kqdispatch

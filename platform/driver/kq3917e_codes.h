@@ -29,6 +29,11 @@
 #define KQ3917E_ERROR_TEXT_TOO_LONG (KQ3917E_ERROR_BASE + 0x05)
 #define KQ3917E_ERROR_LIBRARY_INCOMPLETE (KQ3917E_ERROR_BASE + 0x06)
 #define KQ3917E_ERROR_NO_TRIGGER (KQ3917E_ERROR_BASE + 0x07)
+// Aborted by the user: ABORT during a call in flight made it return at once;
+// the module's own answer, when it comes, is discarded. Never returned by
+// the maker's library or the module, only by the program's hand-off to the
+// instrument thread (driver and VISA calls alike).
+#define KQ3917E_ERROR_ABORTED (KQ3917E_ERROR_BASE + 0x08)
 #define KQ3917E_ERROR_FUNCTION (KQ3917E_ERROR_BASE + 0x10)
 #define KQ3917E_ERROR_APERTURE (KQ3917E_ERROR_BASE + 0x11)
 #define KQ3917E_ERROR_RESOLUTION (KQ3917E_ERROR_BASE + 0x12)

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace drvtest
@@ -17,12 +18,15 @@ namespace drvtest
 // One driver call as the program made it: the operation's full name
 // ("kq3917e_confInputConditioning") and its input arguments after the
 // session, formatted as text and joined by ',' (integers in decimal, doubles
-// with %g, texts quoted). Output arguments are not listed.
+// with %g, texts quoted). Output arguments are not listed. A call that ABORT
+// abandoned is recorded when it has returned on the instrument thread; one
+// refused while abandoning never reaches the driver and is not recorded.
 struct Call {
     std::string name;
     std::string args;
     ViSession session = 0;
     ViStatus status = 0;
+    std::thread::id thread; // the thread the call ran on
 };
 
 // Start (and clear) or stop recording of every call through the dispatch.

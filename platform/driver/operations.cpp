@@ -4,9 +4,10 @@
 // session.
 #include "dispatch.h"
 
-#define UCT_DISPATCH(op, ...)                                                                                \
-    kqdispatch::dispatch<&kqdispatch::Library::op, &uctsim::Module::op>("kq3917e_" #op,                      \
-                                                                        session __VA_OPT__(, ) __VA_ARGS__)
+#define UCT_DISPATCH_AS(kind, op, ...)                                                                       \
+    kqdispatch::dispatch<instr::Kind::kind, &kqdispatch::Library::op, &uctsim::Module::op>(                  \
+        "kq3917e_" #op, session __VA_OPT__(, ) __VA_ARGS__)
+#define UCT_DISPATCH(op, ...) UCT_DISPATCH_AS(Setting, op __VA_OPT__(, ) __VA_ARGS__)
 
 ViStatus kq3917e_reset(ViSession session)
 {
@@ -167,11 +168,11 @@ ViStatus kq3917e_clearAccCount(ViSession session, ViInt16 channel)
 }
 ViStatus kq3917e_fetch(ViSession session, ViReal64 *value)
 {
-    return UCT_DISPATCH(fetch, value);
+    return UCT_DISPATCH_AS(Measurement, fetch, value);
 }
 ViStatus kq3917e_read(ViSession session, ViReal64 *value)
 {
-    return UCT_DISPATCH(read, value);
+    return UCT_DISPATCH_AS(Measurement, read, value);
 }
 ViStatus kq3917e_mathCalculation(ViSession session, ViInt32 flag1, ViReal64 value1, ViInt32 flag2,
                                  ViReal64 value2, ViUInt16 enable)
@@ -182,13 +183,22 @@ ViStatus kq3917e_queryMathCalculation(ViSession session, ViReal64 *value1, ViRea
 {
     return UCT_DISPATCH(queryMathCalculation, value1, value2, enable);
 }
+// The module's timeout bounds how long a quit waits for a call in flight.
 ViStatus kq3917e_setSystTimeout(ViSession session, ViInt32 timeout)
 {
-    return UCT_DISPATCH(setSystTimeout, timeout);
+    const ViStatus status = UCT_DISPATCH(setSystTimeout, timeout);
+    if (status >= 0) {
+        instr::setModuleTimeoutMs(timeout);
+    }
+    return status;
 }
 ViStatus kq3917e_readSystTimeout(ViSession session, ViInt32 *timeout)
 {
-    return UCT_DISPATCH(readSystTimeout, timeout);
+    const ViStatus status = UCT_DISPATCH(readSystTimeout, timeout);
+    if (status >= 0 && timeout != nullptr) {
+        instr::setModuleTimeoutMs(*timeout);
+    }
+    return status;
 }
 ViStatus kq3917e_SetInterruptMask(ViSession session, ViInt16 mask)
 {
@@ -212,7 +222,7 @@ ViStatus kq3917e_testCounter(ViSession session, ViInt16 *result, ViUInt32 *relay
 }
 ViStatus kq3917e_write_command_and_data(ViSession session, ViUInt16 command, ViUInt16 data)
 {
-    return UCT_DISPATCH(write_command_and_data, command, data);
+    return UCT_DISPATCH_AS(Register, write_command_and_data, command, data);
 }
 ViStatus kq3917e_confCalibrationDAC(ViSession session, ViInt16 dac, ViInt16 code)
 {

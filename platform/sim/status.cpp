@@ -17,6 +17,7 @@ const std::pair<ViStatus, const char *> kMessages[] = {
     {KQ3917E_ERROR_NOT_TRIGGERED, "No measurement is running: start continuous triggering before fetching."},
     {KQ3917E_ERROR_UNKNOWN_COMMAND, "The module does not know this command code."},
     {KQ3917E_ERROR_TEXT_TOO_LONG, "Module data text too long (at most 255 characters)."},
+    {KQ3917E_ERROR_ABORTED, "Aborted by the user: the call's result was discarded."},
     {KQ3917E_ERROR_FUNCTION, "Measurement function code out of range (0 to 24)."},
     {KQ3917E_ERROR_APERTURE, "Aperture out of range (1 to 10000000 microseconds)."},
     {KQ3917E_ERROR_RESOLUTION, "Resolution out of range (6 to 13 digits, or 0 to keep the aperture)."},

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Run-time, panels, event delivery and the event loop.
+#include "instrthread.h"
 #include "layer.h"
 #include "userfile.h"
 #include "widgets.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
@@ -22,6 +24,9 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QSpinBox>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
@@ -38,6 +43,10 @@ namespace
 {
 
 const char controlProperty[] = "uctControl";
+// Resource property of a control that acts while a driver call is in flight:
+// "act" runs its callback at once, "abort" abandons the call and runs its
+// commit once the interrupted callback has returned.
+const char whileBusyProperty[] = "whileBusy";
 
 struct CachedFile {
     QDateTime modified;
@@ -68,6 +77,14 @@ struct Runtime {
     // The widget that took the mouse press still held, and its button.
     QPointer<QWidget> pressed;
     Qt::MouseButton pressedButton = Qt::NoButton;
+    // A driver call in flight: its restricted loops, nested, and what they saw.
+    int busyDepth = 0;
+    bool inputRefused = false;
+    bool closing = false; // a close box's callbacks act while busy
+    std::optional<std::pair<int, int>> deferredCommit;
+    BusyCallbackPtr busyCallback = nullptr;
+    std::optional<int> quitWhenReturned;
+    double quitDeadline = 0.0;
 };
 
 Runtime &rt()
@@ -259,9 +276,21 @@ class PanelInput : public QObject
         if (!panel)
             return;
         const uir::Control *closeControl = panel->def->control(panel->def->closeControl);
-        raisePanelEvent(handle_, EVENT_CLOSE);
-        if (closeControl)
+        // During a driver call the window goes at once, and the close
+        // control comes first: a quit then acts at once (and ends the process
+        // within its bound) instead of after a close callback whose own
+        // driver call would queue behind the one in flight.
+        Runtime &r = rt();
+        const bool busyNow = r.busyDepth > 0;
+        if (busyNow)
+            window_->hide();
+        const bool outer = std::exchange(r.closing, true);
+        if (busyNow && closeControl)
             raiseControlEvent(handle_, closeControl->number, EVENT_COMMIT);
+        raisePanelEvent(handle_, EVENT_CLOSE);
+        if (!busyNow && closeControl)
+            raiseControlEvent(handle_, closeControl->number, EVENT_COMMIT);
+        r.closing = outer;
     }
 
     int handle_;
@@ -455,12 +484,196 @@ void destroyWindow(QWidget *window)
         delete window;
 }
 
+// What a control does while a driver call is in flight, by the property of
+// the control or of a widget around it on its panel.
+enum class BusyRole { Refused, Act, Abort };
+
+BusyRole busyRole(const QWidget *w)
+{
+    for (; w; w = w->parentWidget()) {
+        const QString role = w->property(whileBusyProperty).toString();
+        if (role == QLatin1String("act"))
+            return BusyRole::Act;
+        if (role == QLatin1String("abort"))
+            return BusyRole::Abort;
+        if (w->isWindow())
+            break;
+    }
+    return BusyRole::Refused;
+}
+
+bool isPanelWindow(const QWidget *w)
+{
+    for (const auto &[handle, panel] : rt().panels)
+        if (panel->window == w)
+            return true;
+    return false;
+}
+
+bool busy()
+{
+    return rt().busyDepth > 0 && !rt().closing;
+}
+
+void reportBusy(const instr::Ticket *ticket)
+{
+    Runtime &r = rt();
+    if (!r.busyCallback)
+        return;
+    if (!ticket) {
+        r.busyCallback(BUSY_IDLE, 0.0, 0);
+        return;
+    }
+    const int kind = ticket->kind() == instr::Kind::Measurement ? BUSY_MEASURING : BUSY_WORKING;
+    r.busyCallback(kind, instr::now() - ticket->startedAt(), r.inputRefused ? 1 : 0);
+}
+
+// Input that does not act while a call is in flight is dropped where the
+// user sees and hears it, never queued for later.
+void refuseInput()
+{
+    rt().inputRefused = true;
+    QApplication::beep();
+}
+
+// Whether a control event may reach its callback now. While a call is in
+// flight only close boxes and the controls marked whileBusy act; an "abort"
+// control abandons the call and its commit waits until the interrupted
+// callback has returned, so callbacks still run one at a time.
+bool admit(int panel, int control, const QWidget *w, int event)
+{
+    if (!busy())
+        return true;
+    switch (busyRole(w)) {
+    case BusyRole::Act:
+        return true;
+    case BusyRole::Abort:
+        if (event == EVENT_COMMIT) {
+            instr::abandon();
+            rt().deferredCommit = {panel, control};
+        }
+        return false;
+    case BusyRole::Refused:
+        refuseInput();
+        return false;
+    }
+    return false;
+}
+
+// Mouse and key input for a panel while a call is in flight: only what may
+// act gets through, before any widget changes its state (a toggle that
+// flipped without its callback would show a state the program never set).
+class BusyInputGate : public QObject
+{
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::Wheel:
+            break;
+        default:
+            return false;
+        }
+        if (!busy() || !watched->isWidgetType())
+            return false;
+        auto *w = static_cast<QWidget *>(watched);
+        if (!isPanelWindow(w->window()) || busyRole(w) != BusyRole::Refused)
+            return false;
+        if (event->type() != QEvent::Wheel)
+            refuseInput();
+        return true;
+    }
+};
+
+void deliverDeferredCommit();
+
 template <typename Call> int deliver(Call call)
 {
-    if (rt().drawOnly)
+    // Once a quit waits for the call in flight, nothing else runs.
+    if (rt().drawOnly || rt().quitWhenReturned)
         return 0;
-    Dispatch guard;
-    return call();
+    int result = 0;
+    {
+        Dispatch guard;
+        result = call();
+    }
+    if (rt().dispatchDepth == 0)
+        deliverDeferredCommit();
+    return result;
+}
+
+// The ABORT held back while a call was in flight, now that nothing else runs.
+void deliverDeferredCommit()
+{
+    Runtime &r = rt();
+    if (r.busyDepth > 0 || !instr::abandoning())
+        return;
+    instr::endAbandon();
+    if (const auto commit = std::exchange(r.deferredCommit, std::nullopt))
+        raiseControlEvent(commit->first, commit->second, EVENT_COMMIT);
+}
+
+[[noreturn]] void leaveProcess()
+{
+    std::fflush(nullptr);
+    std::_Exit(*rt().quitWhenReturned);
+}
+
+// Beat of the restricted loop: the annunciator's elapsed time and the quit
+// deadline are looked at this often.
+constexpr int kBusyBeatMs = 40;
+std::atomic<QAbstractEventDispatcher *> uiDispatcher{nullptr};
+
+void wakeUi()
+{
+    if (QAbstractEventDispatcher *d = uiDispatcher.load())
+        d->wakeUp();
+}
+
+// The restricted loop while a driver or VISA call is in flight: the window
+// repaints, timers do not tick, input reaches only what admit() lets act.
+void busyLoop(const instr::Ticket &ticket)
+{
+    Runtime &r = rt();
+    if (!r.app || QThread::currentThread() != r.app->thread())
+        return;
+    const bool outerDrawOnly = r.drawOnly;
+    const bool outerClosing = std::exchange(r.closing, false);
+    // Register access, and any call of an operation that shows the wait
+    // cursor (the firmware transfer), takes no input: it waits, as during
+    // the transfer's own waits.
+    r.drawOnly = outerDrawOnly || r.waitCursor || ticket.kind() == instr::Kind::Register;
+    ++r.busyDepth;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    QTimer beat;
+    beat.start(kBusyBeatMs);
+    const QEventLoop::ProcessEventsFlags flags =
+        (r.drawOnly ? QEventLoop::ExcludeUserInputEvents : QEventLoop::AllEvents) |
+        QEventLoop::WaitForMoreEvents;
+    while (!ticket.settled()) {
+        reportBusy(&ticket);
+        if (r.quitWhenReturned && instr::now() >= r.quitDeadline)
+            leaveProcess();
+        QCoreApplication::processEvents(flags);
+    }
+    QApplication::restoreOverrideCursor();
+    --r.busyDepth;
+    r.closing = outerClosing;
+    r.drawOnly = outerDrawOnly;
+    if (r.quitWhenReturned)
+        leaveProcess();
+    if (r.busyDepth > 0)
+        return;
+    r.inputRefused = false;
+    reportBusy(nullptr);
+    if (r.dispatchDepth == 0)
+        deliverDeferredCommit();
 }
 
 } // namespace
@@ -499,6 +712,8 @@ int raiseControlEvent(int panel, int control, int event, int data1, int data2)
         return error;
     if (!rec->callback)
         return UIE_NO_ERROR;
+    if (event != EVENT_TIMER_TICK && !admit(panel, control, rec->widget, event))
+        return UIE_NO_ERROR;
     const CtrlCallbackPtr fn = rec->callback;
     return deliver([&] { return fn(panel, control, event, nullptr, data1, data2); });
 }
@@ -509,6 +724,9 @@ int raisePanelEvent(int panel, int event)
     if (!p)
         return UIE_INVALID_PANEL;
     if (!p->callback)
+        return UIE_NO_ERROR;
+    // Got focus waits for no call: the refresh it starts would queue behind it.
+    if (busy())
         return UIE_NO_ERROR;
     const PanelCallbackPtr fn = p->callback;
     return deliver([&] { return fn(panel, event, nullptr, 0, 0); });
@@ -525,6 +743,10 @@ int raiseMenuEvent(int panel, int menuItem)
         return UIE_INVALID_MENU;
     if (!it->callback)
         return UIE_NO_ERROR;
+    if (busy()) {
+        refuseInput();
+        return UIE_NO_ERROR;
+    }
     const MenuCallbackPtr fn = it->callback;
     const int bar = p->menuBarHandle;
     return deliver([&] {
@@ -545,7 +767,8 @@ int raiseTimerTick(int panel, int control)
     // tick included) or popup is still running: it would see the program's
     // state half-way through a change.
     const Runtime &r = rt();
-    if (r.timersSuspended || r.dispatchDepth > 0 || r.popupDepth > 0 || !rec->widget->isEnabled())
+    if (r.timersSuspended || r.dispatchDepth > 0 || r.popupDepth > 0 || r.busyDepth > 0 ||
+        !rec->widget->isEnabled())
         return UIE_NO_ERROR;
     return raiseControlEvent(panel, control, EVENT_TIMER_TICK);
 }
@@ -672,6 +895,9 @@ int InitUIRuntime(int argc, char *argv[])
     }
     r.app->setQuitOnLastWindowClosed(false);
     r.app->installEventFilter(new PressTracker(r.app));
+    r.app->installEventFilter(new BusyInputGate(r.app));
+    uiDispatcher = QAbstractEventDispatcher::instance(r.app->thread());
+    instr::setWaitLoop(busyLoop, wakeUi);
     // QApplication set the C library's locale from the environment: the
     // program's own number texts (snprintf, strtod) keep the decimal point.
     std::setlocale(LC_NUMERIC, "C");
@@ -908,6 +1134,16 @@ int RunUserInterface(void)
 int QuitUserInterface(int returnCode)
 {
     Runtime &r = rt();
+    // Asked during a driver call: every window goes now, and the process ends
+    // when the call returns, or once the module's timeout and 2 s more have
+    // passed, whichever comes first.
+    if (r.busyDepth > 0) {
+        r.quitWhenReturned = returnCode;
+        r.quitDeadline = instr::now() + instr::moduleTimeoutMs() / 1000.0 + 2.0;
+        for (const auto &[handle, panel] : r.panels)
+            if (panel->window)
+                panel->window->hide();
+    }
     // Asked before the loop runs (from start-up): the loop returns at once.
     if (r.loops.empty())
         r.pendingQuit = returnCode;
@@ -947,6 +1183,12 @@ int SuspendTimerCallbacks(void)
 int ResumeTimerCallbacks(void)
 {
     rt().timersSuspended = false;
+    return UIE_NO_ERROR;
+}
+
+int InstallBusyCallback(BusyCallbackPtr fn)
+{
+    rt().busyCallback = fn;
     return UIE_NO_ERROR;
 }
 

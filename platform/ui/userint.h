@@ -184,6 +184,25 @@ int SuspendTimerCallbacks(void);
 int ResumeTimerCallbacks(void);
 int SetWaitCursor(int on);
 
+// ------------------------------------------------------ driver call in flight
+// Every driver and VISA call runs on one instrument thread while the caller
+// waits. A call still in flight after 50 ms makes the layer run a restricted
+// loop until it returns: the window repaints, the cursor shows busy, timers
+// do not tick, and user input reaches only close boxes and the controls whose
+// resource property whileBusy is "act" (their callbacks run at once) or
+// "abort" (the call returns KQ3917E_ERROR_ABORTED at once, so do the later
+// calls of the interrupted callback, and the commit follows once that
+// callback has returned). Other input is refused with a beep. A quit asked
+// meanwhile hides every panel; the process ends with its code when the call
+// returns, or at the latest 2 s past the module's timeout.
+//
+// The busy callback is told, on every beat of that loop (at most 40 ms
+// apart), what is in flight, for how long and whether input was refused
+// meanwhile; BUSY_IDLE once no call is in flight.
+enum { BUSY_IDLE = 0, BUSY_WORKING = 1, BUSY_MEASURING = 2 };
+typedef void (*BusyCallbackPtr)(int state, double elapsedSeconds, int inputRefused);
+int InstallBusyCallback(BusyCallbackPtr fn);
+
 // -------------------------------------------------------------------- system
 // Starts program with the given arguments, never through a shell. A program
 // that cannot be found returns UIE_PROGRAM_NOT_FOUND and shows nothing.

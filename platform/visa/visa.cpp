@@ -2,6 +2,7 @@
 // Run-time loader of the installed VISA library. Every call is forwarded
 // unchanged to the library's function of the same name.
 #include "visa.h"
+#include "instrthread.h"
 #include "visa_testseam.h"
 
 #include <array>
@@ -129,70 +130,89 @@ bool loaded()
     return !visa().library.empty();
 }
 
+// Every VISA call, the library's loading included, runs on the instrument
+// thread beside the driver's; none is ever abandoned (the firmware mailbox
+// goes through here).
+template <typename Body> ViStatus onInstrumentThread(Body body)
+{
+    return instr::call<instr::Kind::Register>(body);
+}
+
 } // namespace
 
 namespace visatest
 {
 const char *LoadedLibrary()
 {
+    onInstrumentThread([] { return loaded() ? VI_SUCCESS : VI_ERROR_LIBRARY_NFOUND; });
     return visa().library.c_str();
 }
 } // namespace visatest
 
 ViStatus viOpenDefaultRM(ViSession *sesn)
 {
-    if (!loaded()) {
-        if (sesn)
-            *sesn = VI_NULL;
-        return VI_ERROR_LIBRARY_NFOUND;
-    }
-    return visa().openDefaultRM(sesn);
+    return onInstrumentThread([&] {
+        if (!loaded()) {
+            if (sesn)
+                *sesn = VI_NULL;
+            return VI_ERROR_LIBRARY_NFOUND;
+        }
+        return visa().openDefaultRM(sesn);
+    });
 }
 
 ViStatus viFindRsrc(ViSession sesn, ViConstString expr, ViFindList *findList, ViUInt32 *retcnt,
                     ViChar desc[VI_FIND_BUFLEN])
 {
-    if (!loaded()) {
-        if (findList)
-            *findList = VI_NULL;
-        if (retcnt)
-            *retcnt = 0;
-        return VI_ERROR_LIBRARY_NFOUND;
-    }
-    return visa().findRsrc(sesn, expr, findList, retcnt, desc);
+    return onInstrumentThread([&] {
+        if (!loaded()) {
+            if (findList)
+                *findList = VI_NULL;
+            if (retcnt)
+                *retcnt = 0;
+            return VI_ERROR_LIBRARY_NFOUND;
+        }
+        return visa().findRsrc(sesn, expr, findList, retcnt, desc);
+    });
 }
 
 ViStatus viFindNext(ViFindList findList, ViChar desc[VI_FIND_BUFLEN])
 {
-    return loaded() ? visa().findNext(findList, desc) : VI_ERROR_LIBRARY_NFOUND;
+    return onInstrumentThread(
+        [&] { return loaded() ? visa().findNext(findList, desc) : VI_ERROR_LIBRARY_NFOUND; });
 }
 
 ViStatus viOpen(ViSession sesn, ViConstRsrc name, ViAccessMode mode, ViUInt32 timeout, ViSession *vi)
 {
-    if (!loaded()) {
-        if (vi)
-            *vi = VI_NULL;
-        return VI_ERROR_LIBRARY_NFOUND;
-    }
-    return visa().open(sesn, name, mode, timeout, vi);
+    return onInstrumentThread([&] {
+        if (!loaded()) {
+            if (vi)
+                *vi = VI_NULL;
+            return VI_ERROR_LIBRARY_NFOUND;
+        }
+        return visa().open(sesn, name, mode, timeout, vi);
+    });
 }
 
 ViStatus viClose(ViObject vi)
 {
-    return loaded() ? visa().close(vi) : VI_ERROR_LIBRARY_NFOUND;
+    return onInstrumentThread([&] { return loaded() ? visa().close(vi) : VI_ERROR_LIBRARY_NFOUND; });
 }
 
 ViStatus viGetAttribute(ViObject vi, ViAttr attrName, void *attrValue)
 {
-    return loaded() ? visa().getAttribute(vi, attrName, attrValue) : VI_ERROR_LIBRARY_NFOUND;
+    return onInstrumentThread(
+        [&] { return loaded() ? visa().getAttribute(vi, attrName, attrValue) : VI_ERROR_LIBRARY_NFOUND; });
 }
 
 ViStatus viIn16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 *val16)
 {
-    return loaded() ? visa().in16(vi, space, offset, val16) : VI_ERROR_LIBRARY_NFOUND;
+    return onInstrumentThread(
+        [&] { return loaded() ? visa().in16(vi, space, offset, val16) : VI_ERROR_LIBRARY_NFOUND; });
 }
 
 ViStatus viOut16(ViSession vi, ViUInt16 space, ViBusAddress offset, ViUInt16 val16)
 {
-    return loaded() ? visa().out16(vi, space, offset, val16) : VI_ERROR_LIBRARY_NFOUND;
+    return onInstrumentThread(
+        [&] { return loaded() ? visa().out16(vi, space, offset, val16) : VI_ERROR_LIBRARY_NFOUND; });
 }
