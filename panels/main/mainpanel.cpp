@@ -228,6 +228,7 @@ int openAboutPanel(void)
     if (loadPanelInto(&aboutPanel, ABOUT) < 0) {
         return -1;
     }
+    SetCtrlVal(aboutPanel, ABOUT_PROGRAM_VERSION, "Version " UCT_SFP_VERSION);
     DisplayPanel(aboutPanel);
     return 0;
 }
