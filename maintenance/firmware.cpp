@@ -30,6 +30,10 @@
     "The file is too large for the module: an image has at most 65535 blocks of 1024 bytes "                 \
     "(67107840 bytes). Nothing was sent."
 #define NO_LENGTH_TEXT "The size of the file cannot be found. Nothing was sent."
+#define DEMO_TEXT                                                                                            \
+    "A firmware update needs a module: in demonstration mode there is none to send an image to. "            \
+    "Nothing was sent."
+#define SLOT_TEXT_SIZE 16
 
 static int writeRegister(ViBusAddress offset, ViUInt16 value)
 {
@@ -127,8 +131,27 @@ static const char *transferImage(int panel, FILE *file, long length)
     }
 }
 
+// The last word before the module's firmware is overwritten: what goes
+// where. Returns 1 when the user agrees.
+static int confirmTransfer(const char *path, long length)
+{
+    char slotText[SLOT_TEXT_SIZE] = "";
+    GetCtrlVal(mainPanel, MAIN_SLOT, slotText);
+    char message[SHARED_TEXT_SIZE + 256];
+    snprintf(message, sizeof message,
+             "Replace the firmware of the module in slot %s?\n\nFile: %s\nSize: %ld bytes, %ld blocks of %d "
+             "bytes\n\nThe module's firmware will be replaced by this image.",
+             slotText, path, length, (length + BLOCK_SIZE - 1) / BLOCK_SIZE, BLOCK_SIZE);
+    return ConfirmPopup(FIRMWARE_TITLE, message);
+}
+
 void updateFirmware(int panel)
 {
+    // The simulated module has no firmware to replace.
+    if (demoMode != 0) {
+        MessagePopup(FIRMWARE_TITLE, DEMO_TEXT);
+        return;
+    }
     if (FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, sharedText, sizeof sharedText) !=
         VAL_EXISTING_FILE_SELECTED) {
         return;
@@ -138,17 +161,22 @@ void updateFirmware(int panel)
         MessagePopup(FIRMWARE_TITLE, "Unable to open file");
         return;
     }
-    SetWaitCursor(1);
     fseek(file, 0, SEEK_END);
     long length = ftell(file);
     fseek(file, 0, SEEK_SET);
-    SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
-
     // ftell fails on a stream without a length, and where long has 32 bits
-    // on a file beyond 2 GiB: no such image may go out unchecked.
-    const char *failure = length < 0                ? NO_LENGTH_TEXT
-                          : length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT
-                                                    : transferImage(panel, file, length);
+    // on a file beyond 2 GiB: no such image may go out unchecked. An empty
+    // file has nothing to confirm.
+    const char *failure = length < 0 ? NO_LENGTH_TEXT : length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT : NULL;
+    if (failure == NULL && length > 0 && !confirmTransfer(sharedText, length)) {
+        fclose(file);
+        return;
+    }
+    SetWaitCursor(1);
+    SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
+    if (failure == NULL) {
+        failure = transferImage(panel, file, length);
+    }
     if (failure != NULL && failure[0] != '\0') {
         MessagePopup(FIRMWARE_TITLE, failure);
     }
