@@ -4,6 +4,7 @@
 // demonstration (see app/README.md).
 #include "app.h"
 #include "maintenance.h"
+#include "measure.h"
 
 #include "userint.h"
 #include <uctpanels.h>
@@ -35,6 +36,7 @@ int main(int argc, char *argv[])
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
+    loadReadingDisplay();
     registerMaintenanceCallbacks();
     registerCalibrationCallbacks();
     return runSoftFrontPanel();

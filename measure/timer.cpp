@@ -67,6 +67,7 @@ static int showMainReading(ViStatus status)
     mainOutcome = showAnswered(status);
     if (mainOutcome == READING_TAKEN) {
         formatReading(lastReading);
+        testReadingLimits(lastReading);
         return 1;
     }
     showNoReading();
@@ -153,4 +154,5 @@ void registerMeasureCallbacks(void)
     RegisterCtrlCallback("stripChartEvent", stripChartEvent);
     RegisterCtrlCallback("configMathEvent", configMathEvent);
     RegisterPanelCallback("mathInit", mathInit);
+    RegisterCtrlCallback("limitEvent", limitEvent);
 }

@@ -7,6 +7,7 @@
 #include "app.h"
 #include "handlers.h"
 #include "maintables.h"
+#include "measure.h"
 #include "userint.h"
 #include <uctpanels.h>
 
@@ -110,6 +111,14 @@ static int handleCommit(int control, int16_t *newFunction)
     case MAIN_HELP:
         openHelpFile();
         break;
+    case MAIN_SI_DISPLAY: {
+        int si = 0;
+        GetCtrlVal(mainPanel, MAIN_SI_DISPLAY, &si);
+        setReadingDisplay(si != 0 ? READING_SI : READING_ENGINEERING);
+        break;
+    }
+    case MAIN_LIMIT:
+        return openLimitPanel();
     default:
         break;
     }

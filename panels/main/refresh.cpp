@@ -49,6 +49,7 @@ static void showModuleFunction(void)
         showOneLit(functionControls, FUNCTION_COUNT, code);
         formatReading(0.0);
         showFunctionUnits(code);
+        limitFunctionChanged();
     }
 }
 
@@ -333,6 +334,7 @@ int fticInit(int panel, int event, void *callbackData, int eventData1, int event
         refreshMainPanel();
         showFunctionUnits(settings.function);
         readMathState();
+        showReadingDisplay();
         break;
     case EVENT_CLOSE:
         // Closing the panel ends the session; the quit control ends the program.

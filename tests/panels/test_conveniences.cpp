@@ -96,3 +96,24 @@ TEST_F(MainPanelTest, EscapeClosesTheSecondaryPanel)
     EXPECT_EQ(uitest::LoadedPanelCount(), 1) << "the main panel stays";
 }
 
+// The SI display through a real click, remembered for the next run in a
+// settings store of this test's own; a no-reading stays dashes.
+TEST_F(MainPanelTest, SiDisplayIsChosenByClickAndRemembered)
+{
+    QTemporaryDir config;
+    setenv("XDG_CONFIG_HOME", config.path().toUtf8().constData(), 1);
+    loadReadingDisplay();
+    EXPECT_EQ(readingDisplay, READING_ENGINEERING) << "nothing stored: engineering";
+    QWidget *toggle = uitest::ControlWidget(mainPanel, MAIN_SI_DISPLAY);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_EQ(text(MAIN_READING), "0.000 000 0 ");
+    showNoReading();
+    EXPECT_EQ(text(MAIN_READING), "----- --- - ");
+    readingDisplay = READING_ENGINEERING; // as a new run starts
+    loadReadingDisplay();
+    EXPECT_EQ(readingDisplay, READING_SI);
+    EXPECT_TRUE(QFile::exists(config.path() + "/uct-sfp/uct-sfp.conf"));
+    formatReading(0.0);
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    EXPECT_EQ(text(MAIN_READING), "0.0000000E+00  ");
+}
