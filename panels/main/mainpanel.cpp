@@ -119,6 +119,14 @@ static int handleCommit(int control, int16_t *newFunction)
     }
     case MAIN_LIMIT:
         return openLimitPanel();
+    case MAIN_SAVE_SETUP:
+        saveSetup();
+        break;
+    case MAIN_RECALL_SETUP:
+        recallSetup();
+        // The recalled function is the module's now, not a change to make.
+        *newFunction = settings.function;
+        break;
     default:
         break;
     }

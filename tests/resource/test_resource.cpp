@@ -52,7 +52,8 @@ const Uses uses[] = {
     {"command", "setCtrMainEvent",
      "MAIN_{FUNCTION_UP,FUNCTION_DOWN,AVERAGING,STANDARD,COUPLING,IMPEDANCE,FILTER,IN1_ATTEN,IN2_ATTEN,"
      "CHANNEL_COUPLING,SLOPE,HYSTERESIS,IN1_TRIG_MODE,IN2_TRIG_MODE,AUTO_TRIG_FREQ,ARM_MODE,DELAY_BUTTON,"
-     "GATE,CONTINUOUS,SINGLE,ABORT,CLEAR_COUNTS,SYSTEM,MATH,HISTOGRAM,STRIPCHART,ABOUT,VERSION,HELP,LIMIT}"},
+     "GATE,CONTINUOUS,SINGLE,ABORT,CLEAR_COUNTS,SYSTEM,MATH,HISTOGRAM,STRIPCHART,ABOUT,VERSION,HELP,LIMIT,"
+     "SAVE_SETUP,RECALL_SETUP}"},
     {"toggle", "setCtrMainEvent", "MAIN_SI_DISPLAY"},
     {"command", "exitSFP", "MAIN_QUIT"},
     {"timer", "TimerFunction", "MAIN_TIMER"},
@@ -122,7 +123,7 @@ TEST(Controls, EveryUsedControlExistsWithItsKindAndCallbackAndNoOtherRaisesEvent
     for (const Uses &u : uses)
         for (const QString &name : names(u.names))
             used[name.toStdString()] = &u;
-    EXPECT_EQ(used.size(), 221u);
+    EXPECT_EQ(used.size(), 223u);
     for (const Generated &g : generated) {
         const auto it = used.find(g.name);
         const QString callback = model().panel(g.panel)->control(g.control)->callback;
@@ -327,7 +328,7 @@ TEST(Keyboard, TabFollowsTheMainPanelsGroupsFromRun)
               "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
               "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
               "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,VERSION,"
-              "ABOUT,HELP,SI_DISPLAY,LIMIT,QUIT,CONTINUOUS}");
+              "ABOUT,HELP,SI_DISPLAY,LIMIT,SAVE_SETUP,RECALL_SETUP,QUIT,CONTINUOUS}");
     for (const QString &expected : order) {
         EXPECT_EQ(focusedControl(), expected.toStdString());
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
