@@ -9,7 +9,6 @@
 #include "app.h"
 #include "handlers.h"
 #include "mainpanel.h"
-#include "measure.h"
 #include "userint.h"
 #include <uctpanels.h>
 
