@@ -22,10 +22,13 @@ static void setLed(int control, bool lit)
     SetCtrlVal(mainPanel, control, lit ? 1 : 0);
 }
 
+int refreshIncomplete = 0;
+
 // Reports any non-zero status; true when the outputs may be shown.
 static bool answered(ViStatus status, const char *actionText)
 {
     checkError(status, actionText);
+    refreshIncomplete |= status < 0;
     return status >= 0;
 }
 
@@ -57,7 +60,7 @@ static void refreshFromModule(void)
 {
     // The first query tells whether the module answers at all.
     ViStatus status = kq3917e_queryMeasurement(instrSession, &settings.function);
-    checkError(status, "reading function setting");
+    answered(status, "reading function setting");
     showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
     if (status >= 0) {
         showModuleFunction();
@@ -93,6 +96,7 @@ static void refreshFromModule(void)
 // A module that is gone fails every query: one report for the whole refresh.
 void refreshMainPanel(void)
 {
+    refreshIncomplete = 0;
     beginReportBatch();
     refreshFromModule();
     endReportBatch();

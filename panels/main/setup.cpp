@@ -178,12 +178,16 @@ void saveSetup(void)
     if (!chooseSetupFile(VAL_SAVE_BUTTON, path, sizeof path)) {
         return;
     }
-    // What the module holds now, not what the panel showed last.
+    // What the module holds now, not what the panel showed last; the
+    // record keeps the user's resolution, so the module's is asked here.
     refreshMainPanel();
     setupRecord.counter = settings;
-    if (kq3917e_queryMathCalculation(instrSession, &setupRecord.mathValue1, &setupRecord.mathValue2,
+    if (refreshIncomplete ||
+        kq3917e_queryMeasRes(instrSession, &setupRecord.counter.resolution, &setupRecord.counter.averaging) <
+            0 ||
+        kq3917e_queryMathCalculation(instrSession, &setupRecord.mathValue1, &setupRecord.mathValue2,
                                      &setupRecord.mathEnable) < 0) {
-        MessagePopup(SETUP_TITLE, "The module did not give its math settings. Nothing was saved.");
+        MessagePopup(SETUP_TITLE, "The module did not give every setting. Nothing was saved.");
         return;
     }
     FILE *file = openSetupFile(path, "w");

@@ -84,6 +84,19 @@ TEST_F(SetupTest, RecallGivesBackTheSavedModuleState)
     EXPECT_EQ(reports(), "");
 }
 
+// A setting the module does not give is not written as if it had.
+TEST_F(SetupTest, NothingIsSavedThatTheModuleDidNotGive)
+{
+    for (const char *query : {"kq3917e_queryDelay", "kq3917e_queryMeasRes", "kq3917e_queryMathCalculation"}) {
+        drvtest::ClearRefusals();
+        drvtest::Refuse(query, refusedStatus);
+        uitest::ClearPopups();
+        save("x.setup");
+        EXPECT_EQ(readFile(path("x.setup")), "<missing>") << query;
+        EXPECT_EQ(uitest::Popups().at(0).text, "The module did not give every setting. Nothing was saved.");
+    }
+}
+
 // A refused value: the rest is still applied, one report lists each refusal.
 TEST_F(SetupTest, RefusalsComeInOneReportAndTheRestIsApplied)
 {
