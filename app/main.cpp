@@ -1,21 +1,30 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's entry. Exit codes: 0 normal quit, -1 toolkit or panel
-// failure, -2 no module and no demonstration (see app/README.md).
+// The program's entry; "--version" prints the version and ends. Exit codes:
+// 0 normal quit, -1 toolkit or panel failure, -2 no module and no
+// demonstration (see app/README.md).
 #include "app.h"
 #include "maintenance.h"
+#include "measure.h"
 
 #include "userint.h"
 #include <uctpanels.h>
 
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char *argv[])
 {
+    // Answered before the toolkit starts, so it needs no display.
+    if (argc == 2 && strcmp(argv[1], "--version") == 0) {
+        printf("uct-sfp " UCT_SFP_VERSION "\n");
+        return EXIT_NORMAL;
+    }
     if (InitUIRuntime(argc, argv) == 0)
         return EXIT_STARTUP_FAILED;
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
+    loadReadingDisplay();
     registerMaintenanceCallbacks();
     registerCalibrationCallbacks();
     // The resource file comes first: one that is missing, unreadable, no

@@ -37,6 +37,10 @@
     "sent: its first %ld bytes were sent, the rest was not."
 // Decimals of the progress beyond which the cut below stops (the indicator shows one).
 #define PROGRESS_DECIMALS_MAX 6
+#define DEMO_TEXT                                                                                            \
+    "A firmware update needs a module: in demonstration mode there is none to send an image to. "            \
+    "Nothing was sent."
+#define SLOT_TEXT_SIZE 16
 
 static int writeRegister(ViBusAddress offset, ViUInt16 value)
 {
@@ -166,8 +170,27 @@ static const char *transferImage(int panel, FILE *file, long length)
     }
 }
 
+// The last word before the module's firmware is overwritten: what goes
+// where. Returns 1 when the user agrees.
+static int confirmTransfer(const char *path, long length)
+{
+    char slotText[SLOT_TEXT_SIZE] = "";
+    GetCtrlVal(mainPanel, MAIN_SLOT, slotText);
+    char message[USER_PATH_SIZE + 256];
+    snprintf(message, sizeof message,
+             "Replace the firmware of the module in slot %s?\n\nFile: %s\nSize: %ld bytes, %ld blocks of %d "
+             "bytes\n\nThe module's firmware will be replaced by this image.",
+             slotText, path, length, (length + BLOCK_SIZE - 1) / BLOCK_SIZE, BLOCK_SIZE);
+    return ConfirmPopup(FIRMWARE_TITLE, message);
+}
+
 void updateFirmware(int panel)
 {
+    // The simulated module has no firmware to replace.
+    if (demoMode != 0) {
+        MessagePopup(FIRMWARE_TITLE, DEMO_TEXT);
+        return;
+    }
     // Any path the system can open; the shared text is too short for one.
     char path[MAX_PATHNAME_LEN] = "";
     if (FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, path, sizeof path) !=
@@ -182,16 +205,21 @@ void updateFirmware(int panel)
         MessagePopup(FIRMWARE_TITLE, text);
         return;
     }
-    SetWaitCursor(1);
     long length = fileLength(file);
+    // ftell fails on a stream without a length, and where long has 32 bits
+    // on a file beyond 2 GiB: no such image may go out unchecked. An empty
+    // file has nothing to confirm.
+    const char *failure = length < 0 ? NO_LENGTH_TEXT : length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT : NULL;
+    if (failure == NULL && length > 0 && !confirmTransfer(path, length)) {
+        fclose(file);
+        return;
+    }
+    SetWaitCursor(1);
     SetCtrlAttribute(panel, CONFIGSYS_PROGRESS, ATTR_VISIBLE, 1);
     SetCtrlAttribute(panel, CONFIGSYS_FIRMWARE_NOTE, ATTR_VISIBLE, 1);
-
-    // ftell fails on a stream without a length, and where long has 32 bits
-    // on a file beyond 2 GiB: no such image may go out unchecked.
-    const char *failure = length < 0                ? NO_LENGTH_TEXT
-                          : length > MAX_IMAGE_SIZE ? TOO_LARGE_TEXT
-                                                    : transferImage(panel, file, length);
+    if (failure == NULL) {
+        failure = transferImage(panel, file, length);
+    }
     if (failure != NULL && failure[0] != '\0') {
         MessagePopup(FIRMWARE_TITLE, failure);
     }

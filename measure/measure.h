@@ -22,6 +22,37 @@ void formatReadingText(double value, int16_t function, int16_t resolution, uint1
 // so a failed measurement never looks like a value.
 void showNoReading(void);
 
+// How MAIN_READING shows a value: engineering notation (the default), or
+// the same digits with an SI prefix and digit groups ("100.000 000 0 k"
+// beside "Hz"). The choice is the user's and outlives the run.
+enum ReadingDisplay { READING_ENGINEERING = 0, READING_SI = 1 };
+extern int readingDisplay;
+// SI text of the same reading: sign, digit groups of three after the point,
+// a blank and the prefix (none for 10^0; beyond 10^±24 "E" and the exponent).
+void formatReadingSiText(double value, int16_t function, int16_t resolution, uint16_t averaging, char *text,
+                         size_t textSize);
+// The stored choice (engineering when none is stored).
+void loadReadingDisplay(void);
+// Stores the choice and shows the display's value or no-reading text anew.
+void setReadingDisplay(int display);
+// The choice on MAIN_SI_DISPLAY, and the display in its notation.
+void showReadingDisplay(void);
+
+// ---- limit test (limit.cpp): each reading of the main display against
+// the limits while the test is on; MAIN_LIMIT_ANNUNCIATOR shows the verdict.
+enum LimitVerdict { LIMIT_NONE, LIMIT_PASS, LIMIT_FAIL_HIGH, LIMIT_FAIL_LOW };
+extern int limitPanel; // handle of LIMIT, 0 while not loaded
+// Above upper fails high, below lower fails low, else passes (limits included).
+enum LimitVerdict limitVerdict(double value, double lower, double upper);
+// Counts a reading the module gave and shows its verdict; nothing while off.
+void testReadingLimits(double value);
+void showLimitVerdict(enum LimitVerdict verdict);
+// The limits were in the old function's unit: the test goes off.
+void limitFunctionChanged(void);
+int openLimitPanel(void);
+// Back to the start values (tests; the program starts with them).
+void resetLimitTest(void);
+
 // What a reading call's status says, for the display and the status lamp.
 enum ReadingOutcome {
     READING_TAKEN,       // the module gave a value
@@ -93,6 +124,7 @@ int stripChartEvent(int panel, int control, int event, void *callbackData, int e
 int stabilityEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int configMathEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 int mathInit(int panel, int event, void *callbackData, int eventData1, int eventData2);
+int limitEvent(int panel, int control, int event, void *callbackData, int eventData1, int eventData2);
 
 // Back to the start values (tests; the program starts with them).
 void resetHistogramRecord(void);

@@ -72,6 +72,7 @@ static int showMainReading(ViStatus status)
     mainOutcome = showAnswered(status);
     if (mainOutcome == READING_TAKEN) {
         formatReading(lastReading);
+        testReadingLimits(lastReading);
         return 1;
     }
     showNoReading();
@@ -160,4 +161,5 @@ void registerMeasureCallbacks(void)
     RegisterCtrlCallback("stabilityEvent", stabilityEvent);
     RegisterCtrlCallback("configMathEvent", configMathEvent);
     RegisterPanelCallback("mathInit", mathInit);
+    RegisterCtrlCallback("limitEvent", limitEvent);
 }

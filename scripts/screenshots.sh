@@ -20,7 +20,7 @@ fi
 out="$build/screenshots"
 mkdir -p "$out" "$out/x2"
 
-panels=(MAIN CHOOSE VERSION ABOUT CONFIGSYS MATH HISTO STRIPCHART FTIC NVM STABILITY)
+panels=(MAIN CHOOSE VERSION ABOUT CONFIGSYS MATH HISTO STRIPCHART FTIC NVM STABILITY LIMIT)
 
 # One X server for all panels; the preview must use it, not a headless platform.
 env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 2600x1700x24" \

@@ -53,6 +53,10 @@ void setDelay(void);
 void toggleGate(void);
 void setGateOutput(void);
 
+// ---- setups: every setting of the main and math panels to a file and back
+void saveSetup(void);
+void recallSetup(void);
+
 // ---- run control
 void startContinuous(void);
 void requestSingleReading(void);

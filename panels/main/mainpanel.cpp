@@ -113,6 +113,22 @@ static int handleCommit(int control, int16_t *newFunction)
     case MAIN_HELP:
         openHelpFile();
         break;
+    case MAIN_SI_DISPLAY: {
+        int si = 0;
+        GetCtrlVal(mainPanel, MAIN_SI_DISPLAY, &si);
+        setReadingDisplay(si != 0 ? READING_SI : READING_ENGINEERING);
+        break;
+    }
+    case MAIN_LIMIT:
+        return openLimitPanel();
+    case MAIN_SAVE_SETUP:
+        saveSetup();
+        break;
+    case MAIN_RECALL_SETUP:
+        recallSetup();
+        // The recalled function is the module's now, not a change to make.
+        *newFunction = settings.function;
+        break;
     default:
         break;
     }
@@ -237,6 +253,7 @@ int openAboutPanel(void)
     if (loadPanelInto(&aboutPanel, ABOUT) < 0) {
         return -1;
     }
+    SetCtrlVal(aboutPanel, ABOUT_PROGRAM_VERSION, "Version " UCT_SFP_VERSION);
     DisplayPanel(aboutPanel);
     return 0;
 }

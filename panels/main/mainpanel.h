@@ -56,6 +56,9 @@ int fticInit(int panel, int event, void *callbackData, int eventData1, int event
 
 // ---- refresh
 void refreshMainPanel(void);
+// 1 when a query of the last refreshMainPanel failed: the record then holds
+// fields the module did not give.
+extern int refreshIncomplete;
 void refreshInputSettings(void);
 void showFunctionUnits(int16_t functionCode);
 

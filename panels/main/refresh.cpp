@@ -22,10 +22,13 @@ static void setLed(int control, bool lit)
     SetCtrlVal(mainPanel, control, lit ? 1 : 0);
 }
 
+int refreshIncomplete = 0;
+
 // Reports any non-zero status; true when the outputs may be shown.
 bool answered(ViStatus status, const char *actionText)
 {
     checkError(status, actionText);
+    refreshIncomplete |= status < 0;
     return status >= 0;
 }
 
@@ -49,6 +52,7 @@ static void showModuleFunction(void)
         showOneLit(functionControls, FUNCTION_COUNT, code);
         formatReading(0.0);
         showFunctionUnits(code);
+        limitFunctionChanged();
     }
 }
 
@@ -56,7 +60,7 @@ static void refreshFromModule(void)
 {
     // The first query tells whether the module answers at all.
     ViStatus status = kq3917e_queryMeasurement(instrSession, &settings.function);
-    checkError(status, "reading function setting");
+    answered(status, "reading function setting");
     showModuleStatus(status < 0 ? MODULE_NO_RESPONSE : MODULE_ONLINE);
     if (status >= 0) {
         showModuleFunction();
@@ -92,6 +96,7 @@ static void refreshFromModule(void)
 // A module that is gone fails every query: one report for the whole refresh.
 void refreshMainPanel(void)
 {
+    refreshIncomplete = 0;
     beginReportBatch();
     refreshFromModule();
     endReportBatch();
@@ -333,6 +338,7 @@ int fticInit(int panel, int event, void *callbackData, int eventData1, int event
         refreshMainPanel();
         showFunctionUnits(settings.function);
         readMathState();
+        showReadingDisplay();
         break;
     case EVENT_CLOSE:
         // Closing the panel ends the session; the quit control ends the program.

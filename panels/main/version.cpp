@@ -50,6 +50,7 @@ int openVersionPanel(void)
     if (driverText[0] == '\0') {
         snprintf(driverText, sizeof driverText, NOT_AVAILABLE);
     }
+    SetCtrlVal(versionPanel, VERSION_PROGRAM, UCT_SFP_VERSION);
     SetCtrlVal(versionPanel, VERSION_FIRMWARE_REV, instrumentText);
     SetCtrlVal(versionPanel, VERSION_DRIVER_REV, driverText);
 

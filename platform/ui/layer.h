@@ -49,6 +49,8 @@ struct PanelRec {
 // the program's text in pendingTextProperty until the edit ends without a
 // commit.
 inline constexpr char userEditProperty[] = "uctUserEdit";
+// The file's key for a command button or menu item ("F5", "Ctrl+Q", "Esc").
+inline constexpr char shortcutKeyProperty[] = "shortcutKey";
 inline constexpr char pendingTextProperty[] = "uctPendingText";
 
 // Writes a text field with its signals blocked; the text shows from its

@@ -23,6 +23,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QThread>
 #include <QTimer>
@@ -304,6 +305,22 @@ void followUserEdit(QWidget *control, QLineEdit *edit)
                      [control] { control->setProperty(userEditProperty, true); });
 }
 
+// A button's "shortcutKey" from the file presses it at once while its panel
+// is the active window: Qt's own button shortcut would take the focus from
+// the field being typed in and press only after a delay. The tooltip names it.
+void bindShortcut(QAbstractButton *button)
+{
+    const QKeySequence keys(button->property(shortcutKeyProperty).toString());
+    if (keys.isEmpty())
+        return;
+    auto *shortcut = new QShortcut(keys, button->window());
+    shortcut->setAutoRepeat(false);
+    QObject::connect(shortcut, &QShortcut::activated, button, [button] { button->click(); });
+    const QString name = keys.toString(QKeySequence::NativeText);
+    button->setToolTip(button->toolTip().isEmpty() ? name
+                                                   : button->toolTip() + QStringLiteral(" (%1)").arg(name));
+}
+
 void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
 {
     QWidget *w = rec.widget;
@@ -321,6 +338,7 @@ void connectControl(PanelRec &panel, PanelInput &input, ControlRec &rec)
         QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, w,
                          raise(EVENT_COMMIT));
         input.watch(w, number);
+        bindShortcut(static_cast<QAbstractButton *>(w));
         break;
     case uir::Kind::Toggle:
         QObject::connect(static_cast<QAbstractButton *>(w), &QAbstractButton::clicked, w,
@@ -462,10 +480,12 @@ int bindPanel(PanelRec &panel)
         panel.menuBarHandle = r.nextMenuBar;
         for (const uir::MenuItem &item : bar.items) {
             panel.menuItems.push_back({item.number, lookup(r.menuCallbacks, item.callback)});
-            if (auto *action = window->findChild<QAction *>(item.name))
+            if (auto *action = window->findChild<QAction *>(item.name)) {
+                action->setShortcut(QKeySequence(action->property(shortcutKeyProperty).toString()));
                 QObject::connect(
                     action, &QAction::triggered, window,
                     [handle = panel.handle, number = item.number] { raiseMenuEvent(handle, number); });
+            }
         }
     }
     if (!panel.def->menuBars.empty())

@@ -213,3 +213,11 @@ int GetDir(char *directory, int directorySize); // current working directory
 // UIE_BUFFER_TOO_SMALL (path empty).
 int GetProgramFilePath(const char *fileName, char *path, int pathSize);
 int Delay(double seconds);
+
+// --------------------------------------------------------------- preferences
+// The user's choices kept between runs, by key ("group/name"), in the
+// platform's settings store for the program. GetPreference returns
+// defaultValue when the key holds no integer; SetPreference returns 0,
+// UIE_NOT_INITIALIZED, or UIE_FILE_NOT_FOUND when the store cannot be written.
+int GetPreference(const char *key, int defaultValue);
+int SetPreference(const char *key, int value);

@@ -54,6 +54,7 @@ e2e_shot file_dialog
 xdotool windowfocus --sync "$dialog"
 xdotool type --delay 10 "$image"
 xdotool key Return
+e2e_answer '^Firmware Update$' Return # the confirmation: Yes
 wait_log '^kq3917e_write_command_and_data\([0-9]+\) = 0$' 1
 [ "$(region_sum "$PROGRESS")" != "$hidden" ] || e2e_fail "no progress shown during the transfer"
 wait_log '^kq3917e_write_command_and_data\([0-9]+\) = 0$' 2

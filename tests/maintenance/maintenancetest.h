@@ -189,6 +189,7 @@ struct Transfer {
     bool clickRan = false;        // a click on SELF TEST made during the transfer ran
     double finalProgress = -1;
     bool cleanedUp = false; // afterwards: progress hidden, cursor back, file closed
+    std::string messages;   // the popups after the confirmation, as popups() gives them
 };
 
 // Counts the paints of a widget.
@@ -235,7 +236,13 @@ inline Transfer runFirmwareUpdate(const std::string &path, int dialogResult = VA
                          cursor->shape() == Qt::WaitCursor;
     });
     uitest::ScriptFileDialog(dialogResult, path);
+    uitest::ScriptPopupAnswers({1}); // yes to the confirmation
     EXPECT_EQ(uitest::CallCtrlCallback(configSysPanel, CONFIGSYS_FIRMWARE, EVENT_COMMIT), 0);
+    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        if (popup.kind != "confirm") {
+            t.messages += (t.messages.empty() ? "" : "|") + popup.title + ": " + popup.text;
+        }
+    }
     uitest::SetDelayHook(nullptr);
     progress->removeEventFilter(&counter);
     t.finalProgress = MaintenanceTest::value<double>(CONFIGSYS_PROGRESS);

@@ -151,7 +151,7 @@ TEST_F(FirmwareTest, ImagesGoOutBlockByBlockWithProgress)
             EXPECT_NEAR(i < t.progress.size() ? t.progress[i] : -1, seen[i], 1e-9) << i;
         }
         EXPECT_NEAR(t.finalProgress, last, 1e-9);
-        EXPECT_EQ(std::make_tuple(popups(), t.shownWaiting, t.clickRan, t.cleanedUp),
+        EXPECT_EQ(std::make_tuple(t.messages, t.shownWaiting, t.clickRan, t.cleanedUp),
                   std::make_tuple("", true, false, true));
     }
     // The dialog as the transfer asks for it.
@@ -187,7 +187,7 @@ TEST_F(FirmwareTest, EachFailureStopsWithItsMessage)
         SCOPED_TRACE(row.switches);
         openModule("," + row.switches);
         const Transfer t = runFirmwareUpdate(imageFile("image.bin", 3000));
-        EXPECT_EQ(popups(), row.message.empty() ? "" : "Firmware Update: " + row.message);
+        EXPECT_EQ(t.messages, row.message.empty() ? "" : "Firmware Update: " + row.message);
         const std::vector<std::string> sent = traffic();
         EXPECT_EQ(sent.empty() ? "" : sent.back(), row.lastAccess);
         EXPECT_EQ(std::make_tuple(t.delays, t.unpaintedPolls, t.cleanedUp),
@@ -227,25 +227,27 @@ TEST_F(FirmwareTest, NothingIsSentWithoutAFileToSend)
         SCOPED_TRACE(path + " " + std::to_string(dialog));
         openModule();
         const Transfer t = runFirmwareUpdate(path, dialog);
-        EXPECT_EQ(popups(), message.empty() ? "" : "Firmware Update: " + message);
+        EXPECT_EQ(t.messages, message.empty() ? "" : "Firmware Update: " + message);
         EXPECT_EQ(std::make_tuple(traffic().size(), t.delays, t.cleanedUp), std::make_tuple(0u, 0, true));
     }
     std::remove(big.c_str());
     close(pipeEnds[0]);
 }
 
-TEST_F(FirmwareTest, DemonstrationModeMakesNoException)
+TEST_F(FirmwareTest, DemonstrationModeSaysAtOnceThatAModuleIsNeeded)
 {
-    // Demonstration as start-up enters it: the driver simulates, no session
-    // is open, so the first register write fails and is reported.
     openModule();
     kq3917e_close(instrSession);
     instrSession = 0;
     demoMode = 1;
     ASSERT_EQ(kq3917e_simulate(1), 0);
+    const size_t dialogs = uitest::FileDialogs().size();
     const Transfer t = runFirmwareUpdate(imageFile("image.bin", 10));
-    EXPECT_EQ(popups(), "Firmware Update: Error writing data to UCT");
-    EXPECT_TRUE(t.cleanedUp);
+    EXPECT_EQ(popups(),
+              "Firmware Update: A firmware update needs a module: in demonstration mode there is none "
+              "to send an image to. Nothing was sent.");
+    EXPECT_EQ(std::make_tuple(uitest::FileDialogs().size(), traffic().size(), t.cleanedUp),
+              std::make_tuple(dialogs, 0u, true));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // reset of the settings record, and the kept FTIC and NVM panels.
 #include "maintenancetest.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
@@ -256,14 +257,14 @@ TEST_F(MaintenanceTest, CalibrationAndModuleDataPanelsAreLoadedOnceAndKept)
     EXPECT_EQ(popups(), "");
 }
 
-// The real dialog, button and message (no seam) in demonstration mode, where
-// no VISA library gives a session: the first register write fails, and the
-// message comes while the progress is still shown, inside the button's
-// callback; afterwards the progress is hidden and the cursor back.
-TEST_F(MaintenanceTest, RealFileDialogAndMessageInDemonstrationMode)
+// The real dialog, confirmation, button and message (no seam) without a
+// session: the first register write fails, and the message comes while the
+// progress is still shown, inside the button's callback; afterwards the
+// progress is hidden and the cursor back.
+TEST_F(MaintenanceTest, RealFileDialogConfirmationAndMessageWithoutASession)
 {
     uitest::Deactivate();
-    demoMode = 1;
+    demoMode = 0;
     instrSession = 0;
     const std::string path = imageFile("real_image.bin", 10);
     std::vector<std::string> seen;
@@ -280,16 +281,20 @@ TEST_F(MaintenanceTest, RealFileDialogAndMessageInDemonstrationMode)
                 (box->windowTitle() + ": " + box->text()).toStdString() +
                 (attribute(CONFIGSYS_PROGRESS, ATTR_VISIBLE) ? " (progress shown" : " (progress hidden") +
                 (cursor && cursor->shape() == Qt::WaitCursor ? ", waiting)" : ")"));
-            box->accept();
+            if (QAbstractButton *yes = box->button(QMessageBox::Yes))
+                yes->click();
+            else
+                box->accept();
         }
     });
     answer.start(5);
     DisplayPanel(configSysPanel);
     QTest::mouseClick(uitest::ControlWidget(configSysPanel, CONFIGSYS_FIRMWARE), Qt::LeftButton);
     answer.stop();
-    ASSERT_EQ(seen.size(), 2u);
+    ASSERT_EQ(seen.size(), 3u);
     EXPECT_EQ(seen[0].substr(0, 12), "dialog *.bin");
-    EXPECT_EQ(seen[1], "Firmware Update: Error writing data to UCT (progress shown, waiting)");
+    EXPECT_EQ(seen[1].substr(0, 59), "Firmware Update: Replace the firmware of the module in slot");
+    EXPECT_EQ(seen[2], "Firmware Update: Error writing data to UCT (progress shown, waiting)");
     EXPECT_EQ(std::make_pair(attribute(CONFIGSYS_PROGRESS, ATTR_VISIBLE), QApplication::overrideCursor()),
               std::make_pair(0, (QCursor *)nullptr));
 }

@@ -54,7 +54,8 @@ const Uses uses[] = {
      "MAIN_{FUNCTION_UP,FUNCTION_DOWN,AVERAGING,STANDARD,COUPLING,IMPEDANCE,FILTER,IN1_ATTEN,IN2_ATTEN,"
      "CHANNEL_COUPLING,SLOPE,HYSTERESIS,IN1_TRIG_MODE,IN2_TRIG_MODE,AUTO_TRIG_FREQ,ARM_MODE,DELAY_BUTTON,"
      "GATE,CONTINUOUS,SINGLE,ABORT,CLEAR_COUNTS,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,ABOUT,VERSION,"
-     "HELP}"},
+     "HELP,LIMIT,SAVE_SETUP,RECALL_SETUP}"},
+    {"toggle", "setCtrMainEvent", "MAIN_SI_DISPLAY"},
     {"command", "exitSFP", "MAIN_QUIT"},
     {"timer", "TimerFunction", "MAIN_TIMER"},
     {"numeric", "setCtrMainEvent", "MAIN_{APERTURE,RESOLUTION,EXT_ARM_LEVEL,DELAY} MAIN_TRIG_LEVEL_{1,2}"},
@@ -66,16 +67,18 @@ const Uses uses[] = {
      "STANDARD1,STANDARD2,ARM_MODE0,ARM_MODE1,AVERAGING,DELAY,GATE,STATUS}_LED MATH_ENABLE_LED "
      "FTIC_IN{1,2}_{HYST_LED,OUT_OF_TOL}"},
     {"text-indicator", "",
-     "MAIN_{READING,UNITS,SLOT,ANNUNCIATOR,MATH_ANNUNCIATOR} CHOOSE_{RESOURCE,SLOT}_{1..10} NVM_DATA_{5..8} "
-     "VERSION_{DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING STRIPCHART_RECORD_STATE "
-     "STABILITY_{TABLE,INFO,WARNINGS}"},
+     "MAIN_{READING,UNITS,SLOT,ANNUNCIATOR,MATH_ANNUNCIATOR,LIMIT_ANNUNCIATOR} "
+     "CHOOSE_{RESOURCE,SLOT}_{1..10} "
+     "NVM_DATA_{5..8} VERSION_{PROGRAM,DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING "
+     "ABOUT_PROGRAM_VERSION LIMIT_{UPPER,LOWER}_UNIT STRIPCHART_RECORD_STATE STABILITY_{TABLE,INFO,WARNINGS}"},
     {"command", "choose_3917", "CHOOSE_SELECT_{1..10} CHOOSE_CANCEL"},
     {"command", "exit_about", "VERSION_CLOSE"},
     {"command", "infoEvent", "ABOUT_{CLOSE,WEB}"},
     {"command", "setConfigSysEvent", "CONFIGSYS_{CLOSE,NVM,FIRMWARE,CALIBRATE,SELF_TEST,RESET}"},
     {"numeric", "setConfigSysEvent", "CONFIGSYS_{INT_LEVEL,INT_MASK,TIMEOUT}"},
     {"numeric-indicator", "",
-     "CONFIGSYS_{PROGRESS,POST_RESULT} HISTO_{COUNT,FAILED,MIN,MAX,MEAN,STDDEV,MODE} STABILITY_PROGRESS"},
+     "CONFIGSYS_{PROGRESS,POST_RESULT} HISTO_{COUNT,FAILED,MIN,MAX,MEAN,STDDEV,MODE} STABILITY_PROGRESS "
+     "LIMIT_{READINGS,PASSES,FAILS}"},
     {"numeric", "configMathEvent", "MATH_VALUE{1,2}"},
     {"command", "configMathEvent", "MATH_{ENABLE,CLOSE}"},
     {"graph", "", "HISTO_GRAPH"},
@@ -94,6 +97,9 @@ const Uses uses[] = {
     {"toggle", "kq3917cal_fticCallback", "FTIC_IN{1,2}_MEASURE"},
     {"text", "kq3917cal_nvmCallback", "NVM_DATA_{1..3}"},
     {"command", "kq3917cal_nvmCallback", "NVM_CLOSE"},
+    {"numeric", "limitEvent", "LIMIT_{UPPER,LOWER}"},
+    {"toggle", "limitEvent", "LIMIT_ENABLE"},
+    {"command", "limitEvent", "LIMIT_{RESET,CLOSE}"},
 };
 
 QStringList names(const QString &patterns)
@@ -124,7 +130,7 @@ TEST(Controls, EveryUsedControlExistsWithItsKindAndCallbackAndNoOtherRaisesEvent
     for (const Uses &u : uses)
         for (const QString &name : names(u.names))
             used[name.toStdString()] = &u;
-    EXPECT_EQ(used.size(), 225u);
+    EXPECT_EQ(used.size(), 245u);
     for (const Generated &g : generated) {
         const auto it = used.find(g.name);
         const QString callback = model().panel(g.panel)->control(g.control)->callback;
@@ -167,7 +173,7 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
               "CONFIGSYS:configSysInit:CONFIGSYS_CLOSE MATH:mathInit:MATH_CLOSE HISTO::HISTO_CLOSE "
               "STRIPCHART::STRIPCHART_CLOSE FTIC:kq3917cal_fticPanelCallback::calFticMenuCallback:"
               "calFticMenuCallback NVM:kq3917cal_nvmPanelCallback::nvmMenuCallback:nvmMenuCallback "
-              "STABILITY::STABILITY_CLOSE");
+              "STABILITY::STABILITY_CLOSE LIMIT::LIMIT_CLOSE");
     for (const uir::Panel &def : model().panels) {
         SCOPED_TRACE(def.name.toStdString());
         const int panel = LoadPanel(0, resourceFile, def.number);
@@ -328,13 +334,13 @@ TEST(Keyboard, TabFollowsTheMainPanelsGroupsFromRun)
     const int panel = LoadPanel(0, resourceFile, MAIN);
     ASSERT_EQ(DisplayPanel(panel), 0);
     shownPanel(panel);
-    QStringList order = names(
-        "MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
-        "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
-        "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
-        "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
-        "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
-        "ABOUT,HELP,QUIT,CONTINUOUS}");
+    QStringList order =
+        names("MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
+              "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
+              "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
+              "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
+              "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
+              "ABOUT,HELP,SI_DISPLAY,LIMIT,SAVE_SETUP,RECALL_SETUP,QUIT,CONTINUOUS}");
     for (const QString &expected : order) {
         EXPECT_EQ(focusedControl(), expected.toStdString());
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
