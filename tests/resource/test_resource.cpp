@@ -130,7 +130,7 @@ TEST(Controls, EveryUsedControlExistsWithItsKindAndCallbackAndNoOtherRaisesEvent
     for (const Uses &u : uses)
         for (const QString &name : names(u.names))
             used[name.toStdString()] = &u;
-    EXPECT_EQ(used.size(), 245u);
+    EXPECT_EQ(used.size(), 242u);
     for (const Generated &g : generated) {
         const auto it = used.find(g.name);
         const QString callback = model().panel(g.panel)->control(g.control)->callback;
