@@ -207,6 +207,13 @@ int LoadPanel(int, const char *, int panel)
     return world.input->ConsumeBool() ? choicePanel : UIE_FILE_NOT_FOUND;
 }
 
+int GetLoadPanelError(char *why, int size)
+{
+    check(why != nullptr && size > 0);
+    snprintf(why, (size_t)size, "the stand-in's file cannot be read");
+    return 0;
+}
+
 int DisplayPanel(int panel)
 {
     check(panel == choicePanel);

@@ -67,7 +67,8 @@ struct World {
     unsigned polls = 0, delays = 0;
     int messages = 0;
     std::string message;
-    bool progressVisible = false, waitCursor = false;
+    bool progressVisible = false, noteVisible = false, waitCursor = false;
+    int confirmations = 0;
     double progress = 0.0;
 } world;
 
@@ -264,8 +265,27 @@ int GetCtrlAttribute(int panel, int control, int attribute, int *value)
 
 int SetCtrlAttribute(int panel, int control, int attribute, int value)
 {
-    check(panel == configPanel && control == CONFIGSYS_PROGRESS && attribute == ATTR_VISIBLE);
-    world.progressVisible = value != 0;
+    check(panel == configPanel && attribute == ATTR_VISIBLE);
+    check(control == CONFIGSYS_PROGRESS || control == CONFIGSYS_FIRMWARE_NOTE);
+    (control == CONFIGSYS_PROGRESS ? world.progressVisible : world.noteVisible) = value != 0;
+    return 0;
+}
+
+// The confirmation before anything is sent: always answered yes.
+int ConfirmPopup(const char *title, const char *)
+{
+    check(strcmp(title, "Firmware Update") == 0 && world.phase == READY && world.block == 0);
+    world.confirmations++;
+    return 1;
+}
+
+// The module's slot, named by the confirmation.
+int demoMode = 0;
+int mainPanel = 1;
+int GetCtrlVal(int panel, int control, char *value, int valueSize)
+{
+    check(panel == mainPanel && control == MAIN_SLOT && valueSize > 1);
+    snprintf(value, (size_t)valueSize, "7");
     return 0;
 }
 
@@ -347,7 +367,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *input, size_t size)
 
     std::string expected = expectedMessage(blocks);
     check(world.messages == (expected.empty() ? 0 : 1) && world.message == expected);
-    check(!world.progressVisible && !world.waitCursor);
+    check(!world.progressVisible && !world.noteVisible && !world.waitCursor);
+    check(world.confirmations <= 1);
     bool sendsAll = expected.empty() && world.behaviour != NO_FILE;
     if (sendsAll)
         check(world.block == blocks && world.phase == READY);

@@ -23,6 +23,21 @@ int SetCtrlVal(int, int, const char *)
 {
     return 0;
 }
+int SetCtrlVal(int, int, int)
+{
+    return 0;
+}
+void showLimitVerdict(enum LimitVerdict)
+{
+}
+int GetPreference(const char *, int defaultValue)
+{
+    return defaultValue;
+}
+int SetPreference(const char *, int)
+{
+    return 0;
+}
 
 // A failed check names its line before it ends the run.
 #define check(condition) ((condition) ? (void)0 : fail(__LINE__))
