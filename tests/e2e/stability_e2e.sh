@@ -36,7 +36,7 @@ xdotool key Return
 e2e_wait_gone "$dialog"
 # Rows arrive as they are measured: wait for one stamped 10 s or later.
 deadline=$((SECONDS + 40))
-until [ -f "$csv" ] && awk -F, '/^[0-9]/ && $1 >= 10 { found = 1 } END { exit !found }' "$csv"; do
+until [ -f "$csv" ] && LC_ALL=C awk -F, '/^[0-9]/ && $1 >= 10 { found = 1 } END { exit !found }' "$csv"; do
     [ $SECONDS -lt $deadline ] || e2e_fail "no reading 10 s into the recording"
     sleep 0.2
 done
@@ -62,7 +62,7 @@ e2e_wait_gone "$stab"
 # ADEV falling as tau^-1/2 (a factor 4 from m = 1 to m = 16, within 30 %).
 "$UCT_BUILD_DIR/bin/uct-stability" --taus 1,16 "$csv" >"$E2E_WORK/table.csv" 2>"$E2E_WORK/warnings.txt" ||
     e2e_fail "uct-stability failed: $(cat "$E2E_WORK/warnings.txt")"
-awk -F, 'NR == 2 { a = $4; alpha = $3 } NR == 3 { b = $4 }
+LC_ALL=C awk -F, 'NR == 2 { a = $4; alpha = $3 } NR == 3 { b = $4 }
          END { r = a / b; exit !(alpha == 0 && r > 4 / 1.3 && r < 4 * 1.3) }' "$E2E_WORK/table.csv" ||
     e2e_fail "not white FM falling as tau^-1/2: $(cat "$E2E_WORK/table.csv")"
 
