@@ -515,6 +515,7 @@ PlotArea::PlotArea(bool strip, QWidget *parent) : QCustomPlot(parent), strip_(st
         axis->setTickPen(QPen(Qt::lightGray));
         axis->setSubTickPen(QPen(Qt::gray));
         axis->setTickLabelColor(Qt::lightGray);
+        axis->setLabelColor(Qt::lightGray);
         axis->grid()->setPen(QPen(QColor(0x40, 0x50, 0x40), 0, Qt::DotLine));
     }
     if (strip_) {
