@@ -64,14 +64,30 @@ static void showRecordState(void)
     SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, recordFile ? 1 : 0);
 }
 
-void captionStripChart(void)
+// The chart's time axis starts at its first reading, on the recorder's clock.
+static int chartStarted;
+static double chartStart;
+
+void startStripChart(void)
 {
+    chartStarted = 0;
     if (stripChartPanel == 0) {
         return;
     }
     char unit[16] = "";
     GetCtrlVal(mainPanel, MAIN_UNITS, unit);
+    SetCtrlAttribute(stripChartPanel, STRIPCHART_CHART, ATTR_XNAME, "Time (s)");
     SetCtrlAttribute(stripChartPanel, STRIPCHART_CHART, ATTR_YNAME, unit);
+}
+
+double stripChartSeconds(void)
+{
+    const double now = recorderClock();
+    if (!chartStarted) {
+        chartStart = now;
+        chartStarted = 1;
+    }
+    return now - chartStart;
 }
 
 // Closes the file; a note ("# ended: ...") says why when there is one.
@@ -160,7 +176,7 @@ void recordContinuousReading(int status, double value)
         // Readings of another unit never share the chart or the file.
         if (stripChartPanel != 0) {
             DeleteGraphPlot(stripChartPanel, STRIPCHART_CHART, -1, VAL_IMMEDIATE_DRAW);
-            captionStripChart();
+            startStripChart();
         }
         if (recordFile) {
             char note[64];

@@ -120,7 +120,7 @@ static void fetchContinuousReading(void)
     if (stripChartPanel == 0) {
         refreshTriggerLevels();
     } else if (taken) {
-        PlotStripChart(stripChartPanel, STRIPCHART_CHART, &lastReading, 1, 0, 0, VAL_DOUBLE);
+        PlotStripChartPoint(stripChartPanel, STRIPCHART_CHART, stripChartSeconds(), lastReading);
     }
 }
 

@@ -112,19 +112,19 @@ void BM_StripChartPoint(benchmark::State &state)
     stripChartPanel = LoadPanel(0, RESOURCE_FILE, STRIPCHART);
     DisplayPanel(stripChartPanel);
     double value = 100000.0;
-    for (int i = 0; i < 5000; i++) {
+    int i = 0;
+    for (; i < 5000; i++) {
         value += (i % 7) * 1e-3;
-        PlotStripChart(stripChartPanel, STRIPCHART_CHART, &value, 1, 0, 0, VAL_DOUBLE);
+        PlotStripChartPoint(stripChartPanel, STRIPCHART_CHART, i * 0.01, value);
     }
     ProcessDrawEvents();
-    int i = 0;
     auto tick = std::chrono::steady_clock::now();
     for (auto _ : state) {
         tick += std::chrono::milliseconds(10);
         std::this_thread::sleep_until(tick);
         const auto began = std::chrono::steady_clock::now();
-        value = 100000.0 + (i++ % 7) * 1e-3;
-        PlotStripChart(stripChartPanel, STRIPCHART_CHART, &value, 1, 0, 0, VAL_DOUBLE);
+        value = 100000.0 + (i % 7) * 1e-3;
+        PlotStripChartPoint(stripChartPanel, STRIPCHART_CHART, i++ * 0.01, value);
         ProcessDrawEvents();
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());

@@ -244,7 +244,7 @@ int openStripChartPanel(void)
     if (openSinglePanel(&stripChartPanel, STRIPCHART) < 0) {
         return -1;
     }
-    captionStripChart();
+    startStripChart();
     return 0;
 }
 

@@ -497,7 +497,18 @@ int PlotStripChart(int panel, int control, const void *array, int numberOfPoints
         readArray(array, startingIndex, numberOfPoints, skipCount + 1, dataType);
     if (!values)
         return UIE_INVALID_VALUE_TYPE;
-    plot->appendStrip(*values);
+    plot->appendStrip({}, *values);
+    plot->redraw(false);
+    return UIE_NO_ERROR;
+}
+
+int PlotStripChartPoint(int panel, int control, double seconds, double value)
+{
+    int error = 0;
+    PlotArea *plot = plotOf(panel, control, &error, true);
+    if (!plot)
+        return error;
+    plot->appendStrip({seconds}, {value});
     plot->redraw(false);
     return UIE_NO_ERROR;
 }

@@ -145,6 +145,9 @@ int GetCtrlAttribute(int panel, int control, int attribute, char *value, int val
 // Strip chart: appends points to its one trace; the history is bounded.
 int PlotStripChart(int panel, int control, const void *array, int numberOfPoints, int startingIndex,
                    int skipCount, int dataType);
+// Strip chart: appends one point at its time in seconds, which places it on
+// the x axis (points counted by PlotStripChart have none).
+int PlotStripChartPoint(int panel, int control, double seconds, double value);
 // Returns a plot handle > 0 or a negative UIE_ code.
 int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints, int xDataType,
            int yDataType, int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);

@@ -515,6 +515,7 @@ PlotArea::PlotArea(bool strip, QWidget *parent) : QCustomPlot(parent), strip_(st
         axis->setTickPen(QPen(Qt::lightGray));
         axis->setSubTickPen(QPen(Qt::gray));
         axis->setTickLabelColor(Qt::lightGray);
+        axis->setLabelColor(Qt::lightGray);
         axis->grid()->setPen(QPen(QColor(0x40, 0x50, 0x40), 0, Qt::DotLine));
     }
     if (strip_) {
@@ -576,14 +577,17 @@ void PlotArea::saveData()
     const QString path = chooseFile("*.csv", "", "Save Data");
     if (path.isEmpty() || !self || !trace_)
         return;
-    // The points inside the x range as shown, oldest first, each in the
-    // shortest text that reads back as the same double; a file chosen again
-    // is replaced, since it holds one snapshot of the chart.
-    QByteArray text;
+    // The points inside the x range as shown, oldest first, each number in
+    // the shortest text that reads back as the same double: "time_s,value"
+    // rows when the points carry their times, else one value per line. A
+    // file chosen again is replaced, since it holds one snapshot of the chart.
+    QByteArray text = timed_ ? "time_s,value\n" : "";
     const QCPRange shown = xAxis->range();
     for (auto it = trace_->data()->findBegin(shown.lower, false); it != trace_->data()->constEnd(); ++it) {
         if (it->key > shown.upper)
             break;
+        if (timed_)
+            text += QByteArray::number(it->key, 'g', QLocale::FloatingPointShortest) + ',';
         text += QByteArray::number(it->value, 'g', QLocale::FloatingPointShortest) + '\n';
     }
     if (FILE *file = openChosen(path))
@@ -680,16 +684,24 @@ bool PlotArea::deletePlot(int handle)
     return true;
 }
 
-void PlotArea::appendStrip(const QVector<double> &values)
+void PlotArea::appendStrip(const QVector<double> &x, const QVector<double> &y)
 {
     bool ok = false;
     const int history = property("points").toInt(&ok);
     const int points = ok && history > 1 ? history : defaultStripPoints;
-    for (double v : values)
-        trace_->addData(nextX_++, v);
-    trace_->data()->removeBefore(nextX_ - points);
-    if (autoX_)
-        xAxis->setRange(std::max(0.0, nextX_ - points), std::max(double(points), nextX_) - 1);
+    timed_ = !x.isEmpty();
+    for (qsizetype i = 0; i < y.size(); ++i)
+        trace_->addData(timed_ ? x[i] : nextX_++, y[i]);
+    QCPGraphDataContainer &held = *trace_->data();
+    if (held.size() > points)
+        held.removeBefore((held.constEnd() - points)->key);
+    if (autoX_ && !held.isEmpty()) {
+        // The window spans the history at the mean spacing of the points
+        // held, so the trace fills it from the left and then scrolls.
+        const double first = held.constBegin()->key, last = (held.constEnd() - 1)->key;
+        const double step = held.size() > 1 && last > first ? (last - first) / double(held.size() - 1) : 1.0;
+        xAxis->setRange(first, std::max(last, first + step * (points - 1)));
+    }
     if (autoY_)
         yAxis->rescale();
     if (autoY_ && yAxis->range().size() == 0)

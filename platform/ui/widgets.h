@@ -140,8 +140,9 @@ QString engineeringText(double value, int digits);
 
 // Graph and strip chart. A graph holds any number of plots, each with its
 // handle; a strip chart holds one trace whose history is bounded by the
-// dynamic property "points". A right click offers "Save Image…" (PNG or
-// PDF) and, on a strip chart, "Save Data…" (the points shown, as CSV).
+// dynamic property "points"; its points are counted along x, or carry their
+// times in seconds. A right click offers "Save Image…" (PNG or PDF) and, on
+// a strip chart, "Save Data…" (the points shown, as CSV).
 class PlotArea : public QCustomPlot
 {
   public:
@@ -152,7 +153,8 @@ class PlotArea : public QCustomPlot
                        const QVector<double> &high, const QColor &colour);
     void setLogScale(QCPAxis *axis, bool log);
     bool deletePlot(int handle); // -1: every plot
-    void appendStrip(const QVector<double> &values);
+    // x: the points' times in seconds, one per value of y; empty: counted.
+    void appendStrip(const QVector<double> &x, const QVector<double> &y);
     // scaling: VAL_MANUAL, VAL_AUTOSCALE or VAL_NO_CHANGE
     void setAxisScaling(QCPAxis *axis, int scaling, double min, double max);
     void redraw(bool now);
@@ -172,6 +174,7 @@ class PlotArea : public QCustomPlot
     std::map<int, QCPErrorBars *> bounds_; // the bars that go with a plot of plots_
     QCPGraph *trace_ = nullptr;
     double nextX_ = 0;
+    bool timed_ = false; // the last points came with their times
 };
 
 // The invisible timer control; the layer delivers its ticks.

@@ -60,6 +60,15 @@ class Recorder : public FileTest
             mainTicks();
         }
     }
+    // The times of the strip chart's points.
+    static std::string chartTimes()
+    {
+        std::string times;
+        auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
+        for (const QCPGraphData &p : *chart->graph(0)->data())
+            times += QString::number(p.key).toStdString() + " ";
+        return times;
+    }
 };
 
 TEST_F(Recorder, HeaderRowsAndGaps)
@@ -80,6 +89,9 @@ TEST_F(Recorder, HeaderRowsAndGaps)
     // The failed fetch: its time and no value; continuous mode ended.
     EXPECT_NE(file.find("\n1,\n"), std::string::npos) << file;
     EXPECT_EQ(continuousMode, 0);
+    // The chart's points: seconds on the same clock, from its first reading.
+    EXPECT_EQ(chartTimes(), "0 0.25 0.5 ");
+    EXPECT_EQ(chart->xAxis->label(), QStringLiteral("Time (s)"));
     FILE *in = fopen(path("r.csv").c_str(), "r");
     double times[8], values[8];
     StabilitySeriesInfo info{};
@@ -106,7 +118,11 @@ TEST_F(Recorder, EndsWithANote)
              uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_RECORD, EVENT_COMMIT);
          },
          ""},
-        {"function.csv", [this] { settings.function = 1, ticks(1), settings.function = 0; },
+        {"function.csv",
+         [this] {
+             settings.function = 1, ticks(1), settings.function = 0;
+             EXPECT_EQ(chartTimes(), "0 ") << "the cleared chart starts its time again";
+         },
          "# ended: function changed to 1\n"},
         {"closed.csv", [] { uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_COMMIT); },
          "# ended: strip chart closed\n"},

@@ -124,7 +124,9 @@ TEST_P(GraphMenu, SavesThroughTheFileDialog)
 {
     const MenuCase &c = GetParam();
     const double values[] = {1.5, -2.25, 1e-15};
-    PlotStripChart(stripChartPanel, STRIPCHART_CHART, values, 3, 0, 0, VAL_DOUBLE);
+    for (int i = 0; i < 3; i++) {
+        PlotStripChartPoint(stripChartPanel, STRIPCHART_CHART, i * 0.5, values[i]);
+    }
     int panel = stripChartPanel, control = STRIPCHART_CHART;
     if (!c.strip) {
         ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
@@ -148,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(MenuCase{true, "Save Image…", "chart.png", "chart.png", png, ""},
                       MenuCase{true, "Save Image…", "chart", "chart.png", png, ""},
                       MenuCase{false, "Save Image…", "graph.pdf", "graph.pdf", "%PDF", ""},
-                      MenuCase{true, "Save Data…", "points.csv", "points.csv", "1.5\n-2.25\n1e-15\n", ""},
+                      MenuCase{true, "Save Data…", "points.csv", "points.csv",
+                               "time_s,value\n0,1.5\n0.5,-2.25\n1,1e-15\n", ""},
                       MenuCase{true, "Save Data…", "/dev/full", "", "",
                                "File Open Error|Error opening file\n/dev/full: a device, not a regular file"},
                       MenuCase{
