@@ -186,6 +186,22 @@ e2e_wait_region() {
     e2e_fail "$what"
 }
 
+# e2e_wait_lit WINDOW X Y on|off WHAT: polls until the LED centred at X Y
+# (window pixels) is lit or dark; fails saying WHAT. Only the LED's middle is
+# read, so a focus frame, a hover or a panel not drawn yet cannot pass for it.
+e2e_wait_lit() {
+    local window=$1 x=$2 y=$3 want=$4 what=$5 deadline=$((SECONDS + E2E_TIMEOUT)) lit
+    while [ $SECONDS -lt $deadline ]; do
+        lit=$(import -window "$window" -crop "4x4+$((x - 2))+$((y - 2))" +repage png:- |
+            convert png:- -format '%[fx:mean > 0.5 ? 1 : 0]' info:)
+        if { [ "$want" = on ] && [ "$lit" = 1 ]; } || { [ "$want" = off ] && [ "$lit" = 0 ]; }; then
+            return 0
+        fi
+        sleep $E2E_POLL
+    done
+    e2e_fail "$what"
+}
+
 # e2e_start_demo: the program without VISA, the demonstration accepted;
 # E2E_MAIN is then the main window. region_sum GEOMETRY and wait_region
 # GEOMETRY BEFORE changed|same WHAT act on its regions.

@@ -13,8 +13,8 @@ e2e_init reading_truth
 READING=430x70+590+15
 ANNUNCIATORS=330x24+375+98
 UNIT=110x50+990+25
-FREQ_A_LED=20x20+21+211
-DUTY_A_LED=20x20+258+345
+FREQ_A_LED="31 221"
+DUTY_A_LED="268 355"
 LEVEL_1_AT="680 419"
 SINGLE_AT="1225 79"
 DUTY_A_AT="268 355"
@@ -37,8 +37,7 @@ click() {
 xdotool mousemove --sync --window "$main" $AWAY_AT
 wait_region "$READING" "" changed "the reading display is not drawn"
 annunciators=$(region_sum "$ANNUNCIATORS")
-freq_a=$(region_sum "$FREQ_A_LED")
-duty_a=$(region_sum "$DUTY_A_LED")
+e2e_wait_lit "$main" $FREQ_A_LED on "FREQ A is not lit at the start"
 unit=$(region_sum "$UNIT")
 
 # Trigger level 4 V on the 3 V demonstration signal, then SINGLE: after the
@@ -58,14 +57,15 @@ wait_region "$ANNUNCIATORS" "$annunciators" same "NO TRIGGER stayed after a good
 # DUTY A, then SYSTEM > RESET: FREQ A alone is lit again, with Hz.
 click --window "$main" $DUTY_A_AT
 wait_region "$UNIT" "$unit" changed "the unit did not follow DUTY A"
+e2e_wait_lit "$main" $DUTY_A_LED on "DUTY A is not lit once chosen"
 e2e_shot duty_a
 click --window "$main" $SYSTEM_AT
 system=$(e2e_wait_window '^ZORa 3917 System Configuration$')
 click --window "$system" $RESET_AT
 click --window "$system" $SYSTEM_CLOSE_AT
 e2e_wait_gone "$system"
-wait_region "$DUTY_A_LED" "$duty_a" same "DUTY A stayed lit after the reset"
-wait_region "$FREQ_A_LED" "$freq_a" same "FREQ A is not lit after the reset"
+e2e_wait_lit "$main" $DUTY_A_LED off "DUTY A stayed lit after the reset"
+e2e_wait_lit "$main" $FREQ_A_LED on "FREQ A is not lit after the reset"
 wait_region "$UNIT" "$unit" same "the unit did not go back to Hz after the reset"
 e2e_shot reset_from_duty_a
 

@@ -6,11 +6,11 @@
 source "$(dirname "$0")/lib.sh"
 e2e_init setup
 
-# Points and regions of MAIN (window pixels), as the resource file lays it out.
+# Points of MAIN (window pixels), as the resource file lays it out.
 SAVE_SETUP_AT="976 669"
 RECALL_SETUP_AT="1086 669"
 PERIOD_A_AT="161 221"
-FREQ_A_LED=16x16+23+213
+FREQ_A_LED="31 221"
 
 # type_file_name TITLE NAME: the name typed into the file dialog, then Enter.
 type_file_name() {
@@ -23,7 +23,7 @@ type_file_name() {
 }
 
 e2e_start_demo
-freq_a_lit=$(region_sum $FREQ_A_LED)
+e2e_wait_lit "$E2E_MAIN" $FREQ_A_LED on "FREQ A is not lit at the start"
 
 setup="$E2E_WORK/bench.setup"
 rm -f "$setup"
@@ -39,12 +39,14 @@ grep -qx 'function 0' "$setup" || e2e_fail "the setup does not hold FREQ A"
 e2e_shot saved
 
 e2e_click "$E2E_MAIN" $PERIOD_A_AT
-wait_region $FREQ_A_LED "$freq_a_lit" changed "FREQ A stayed lit after PERIOD A was chosen"
+e2e_wait_lit "$E2E_MAIN" $FREQ_A_LED off "FREQ A stayed lit after PERIOD A was chosen"
+e2e_wait_lit "$E2E_MAIN" $PERIOD_A_AT on "PERIOD A is not lit once chosen"
 e2e_shot period_a
 
 e2e_click "$E2E_MAIN" $RECALL_SETUP_AT
 type_file_name '^Recall Setup$' bench.setup
-wait_region $FREQ_A_LED "$freq_a_lit" same "FREQ A did not come back with the recalled setup"
+e2e_wait_lit "$E2E_MAIN" $FREQ_A_LED on "FREQ A did not come back with the recalled setup"
+e2e_wait_lit "$E2E_MAIN" $PERIOD_A_AT off "PERIOD A stayed lit after the recall"
 e2e_shot recalled
 
 e2e_quit "$E2E_MAIN"
