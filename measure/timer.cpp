@@ -124,6 +124,26 @@ static void fetchContinuousReading(void)
     }
 }
 
+// The timer's interval from the resource file while an acquisition runs at
+// the faster pace, else 0.
+static double displayTickInterval = 0.0;
+
+// A histogram acquisition takes its samples at the module's pace rather than
+// the display's: still one read per tick, but ticks come every millisecond
+// until it is complete, aborted or its panel closes. Continuous readings and
+// an idle panel keep the display's interval and its low load.
+static void paceTicks(void)
+{
+    const int acquiring = histogramPanel != 0 && histogramCount >= 0 && histogramCount < histogramSize;
+    if (acquiring && displayTickInterval == 0.0) {
+        GetCtrlAttribute(mainPanel, MAIN_TIMER, ATTR_INTERVAL, &displayTickInterval);
+        SetCtrlAttribute(mainPanel, MAIN_TIMER, ATTR_INTERVAL, ACQUISITION_TICK_INTERVAL);
+    } else if (!acquiring && displayTickInterval != 0.0) {
+        SetCtrlAttribute(mainPanel, MAIN_TIMER, ATTR_INTERVAL, displayTickInterval);
+        displayTickInterval = 0.0;
+    }
+}
+
 int TimerFunction(int panel, int control, int event, void *callbackData, int eventData1, int eventData2)
 {
     (void)panel;
@@ -150,6 +170,7 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
         fetchContinuousReading();
     }
     showMainAnnunciator();
+    paceTicks();
     return 0;
 }
 

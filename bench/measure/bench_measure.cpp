@@ -6,7 +6,8 @@
 // most 5 %: compare the two arguments), one histogram tick at 1000 samples
 // with its statistics, indicators, graph and drawing (median 2 ms), one strip
 // chart point at full length drawn (1 ms), and a 1000-sample acquisition on
-// the real timer (15 s of wall time).
+// the real timer, which ticks every millisecond while it runs (at most 2 s of
+// wall time).
 #include "app.h"
 #include "kq3917e.h"
 #include "mainpanel.h"
@@ -139,7 +140,7 @@ BENCHMARK(BM_StripChartPoint)
     ->Repetitions(3);
 
 // A whole acquisition of 1000 samples on the main panel's own timer, as a
-// user waits for it; the figure is the wall time.
+// user waits for it; the figure is the wall time, printed.
 void BM_Acquisition1000(benchmark::State &state)
 {
     for (auto _ : state) {

@@ -215,6 +215,17 @@ int setNumericAttribute(ControlRec &c, int attribute, double v)
         plot->redraw(false);
         return UIE_NO_ERROR;
     }
+    case ATTR_INTERVAL: {
+        auto *timer = dynamic_cast<TimerControl *>(w);
+        if (!timer)
+            return UIE_INVALID_ATTRIBUTE;
+        // Whole milliseconds, as the timer counts them; a running timer
+        // starts its new interval at once.
+        if (!(v >= 0.001 && v <= 2147483.0))
+            return UIE_INVALID_VALUE;
+        timer->timer().setInterval(int(std::lround(v * 1000)));
+        return UIE_NO_ERROR;
+    }
     case ATTR_LABEL_TEXT:
         return UIE_INVALID_VALUE_TYPE;
     default:
@@ -262,6 +273,13 @@ int getNumericAttribute(const ControlRec &c, int attribute, double *v)
             return UIE_INVALID_ATTRIBUTE;
         const QCPAxis *axis = attribute == ATTR_XMAP_MODE ? plot->xAxis : plot->yAxis;
         *v = axis->scaleType() == QCPAxis::stLogarithmic ? VAL_LOG : VAL_LINEAR;
+        return UIE_NO_ERROR;
+    }
+    case ATTR_INTERVAL: {
+        auto *timer = dynamic_cast<TimerControl *>(w);
+        if (!timer)
+            return UIE_INVALID_ATTRIBUTE;
+        *v = timer->timer().interval() / 1000.0;
         return UIE_NO_ERROR;
     }
     case ATTR_LABEL_TEXT:
@@ -429,7 +447,7 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char *value)
     }
     if (attribute != ATTR_LABEL_TEXT)
         return (attribute >= ATTR_DIMMED && attribute <= ATTR_ACTIVE_MARK) || attribute == ATTR_XMAP_MODE ||
-                       attribute == ATTR_YMAP_MODE
+                       attribute == ATTR_YMAP_MODE || attribute == ATTR_INTERVAL
                    ? UIE_INVALID_VALUE_TYPE
                    : UIE_INVALID_ATTRIBUTE;
     QWidget *caption = captionOf(c->widget);

@@ -65,7 +65,8 @@ enum {
     ATTR_XNAME = 9,       // graphs, strip charts: caption of the x axis, text
     ATTR_YNAME = 10,      // graphs, strip charts: caption of the y axis, text
     ATTR_XMAP_MODE = 11,  // graphs: VAL_LINEAR or VAL_LOG x axis
-    ATTR_YMAP_MODE = 12   // graphs: VAL_LINEAR or VAL_LOG y axis
+    ATTR_YMAP_MODE = 12,  // graphs: VAL_LINEAR or VAL_LOG y axis
+    ATTR_INTERVAL = 13    // timers: seconds between ticks, double (at least 1 ms)
 };
 
 // ------------------------------------------------------------ special values
