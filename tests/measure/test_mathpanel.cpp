@@ -3,8 +3,13 @@
 // what each change sends, and how refusals are reported.
 #include "measuretest.h"
 
+#include <map>
+
 namespace
 {
+
+// The module's own math settings: on, offset, scale.
+const std::tuple<int, double, double> module{1, 2.5, 4.0};
 
 class MathPanel : public MainPanelTest
 {
@@ -29,7 +34,7 @@ class MathPanel : public MainPanelTest
 
 TEST_F(MathPanel, GotFocusShowsTheModule)
 {
-    EXPECT_EQ(shown(), std::make_tuple(1, 2.5, 4.0));
+    EXPECT_EQ(shown(), module);
     char title[256] = "";
     GetPanelAttribute(mathPanel, ATTR_TITLE, title, sizeof title);
     EXPECT_STREQ(title, "ZORa 3917 Universal Counter Timer [PXI5::12::INSTR]");
@@ -53,86 +58,65 @@ TEST_F(MathPanel, GotFocusShowsTheModule)
 }
 
 // Each change is one call with its flags; a refusal reports its action text
-// and the panel reads back and shows what the module kept.
-struct ChangeCase {
-    std::vector<std::pair<int, int>> events; // control, event
-    int ledBefore;
-    double value1, value2; // typed before the events
-    bool refused;
-    std::string calls;
-    std::tuple<int, double, double> after;
-    std::string reports;
-};
-
-const std::pair<int, int> toggle{MATH_ENABLE, EVENT_COMMIT}, offset{MATH_VALUE1, EVENT_VAL_CHANGED},
-    scale{MATH_VALUE2, EVENT_VAL_CHANGED};
-const std::tuple<int, double, double> module{1, 2.5, 4.0};
-const std::string query = " queryMathCalculation()", enable = "setting math enable",
-                  value = "setting math offset";
-
-class MathChange : public MathPanel, public ::testing::WithParamInterface<ChangeCase>
+// and the panel reads back and shows what the module kept. Events: t toggles
+// MATH, o and s change offset and scale, x are events that act on nothing.
+TEST_F(MathPanel, EachChangeSendsTheValueWithItsFlag)
 {
-};
-
-TEST_P(MathChange, SendsTheValueWithItsFlag)
-{
-    const ChangeCase &c = GetParam();
-    SetCtrlVal(mathPanel, MATH_ENABLE_LED, c.ledBefore);
-    SetCtrlVal(mathPanel, MATH_VALUE1, c.value1);
-    SetCtrlVal(mathPanel, MATH_VALUE2, c.value2);
-    if (c.refused) {
-        drvtest::Refuse("kq3917e_mathCalculation", refusedStatus);
-    }
-    for (auto [control, event] : c.events) {
-        EXPECT_EQ(on(mathPanel, control, event), 0);
-    }
-    EXPECT_EQ(calls(), c.calls);
-    EXPECT_EQ(shown(), c.after);
-    EXPECT_EQ(reports(), c.reports);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Events, MathChange,
-    ::testing::Values(
-        // on and off again, the values kept by the module
-        ChangeCase{{toggle, toggle},
-                   0,
-                   1,
-                   2,
-                   false,
-                   "mathCalculation(1,0,1,0,1) mathCalculation(1,0,1,0,0)",
-                   {0, 1, 2},
-                   ""},
-        ChangeCase{{toggle}, 1, 1, 2, false, "mathCalculation(1,0,1,0,0)", {0, 1, 2}, ""},
-        // a value sent with the LED's state: off keeps the calculation off
-        ChangeCase{{scale}, 0, 1, 7.5, false, "mathCalculation(1,0,0,7.5,0)", {0, 1, 7.5}, ""},
-        ChangeCase{{offset}, 1, -3.125, 2, false, "mathCalculation(0,-3.125,1,0,1)", {1, -3.125, 2}, ""},
-        ChangeCase{{offset}, 0, 0.5, 2, false, "mathCalculation(0,0.5,1,0,0)", {0, 0.5, 2}, ""},
-        ChangeCase{{scale}, 1, 1, -2, false, "mathCalculation(1,0,0,-2,1)", {1, 1, -2}, ""},
+    const std::map<char, std::vector<std::pair<int, int>>> events = {
+        {'t', {{MATH_ENABLE, EVENT_COMMIT}}},
+        {'o', {{MATH_VALUE1, EVENT_VAL_CHANGED}}},
+        {'s', {{MATH_VALUE2, EVENT_VAL_CHANGED}}},
+        {'x',
+         {{MATH_VALUE1, EVENT_COMMIT},
+          {MATH_VALUE2, EVENT_COMMIT},
+          {MATH_ENABLE, EVENT_VAL_CHANGED},
+          {MATH_ENABLE_LED, EVENT_LEFT_CLICK},
+          {MATH_CLOSE, EVENT_VAL_CHANGED}}}};
+    const std::string m = "mathCalculation", q = " queryMathCalculation()", enable = "setting math enable",
+                      value = "setting math offset";
+    const struct {
+        const char *events;
+        int led;
+        double value1, value2; // typed before the events
+        bool refused;
+        std::string calls;
+        std::tuple<int, double, double> after;
+        std::string reports;
+    } cases[] = {
+        // on and off again, the values kept by the module; a value sent with the LED's state
+        {"tt", 0, 1, 2, false, m + "(1,0,1,0,1) " + m + "(1,0,1,0,0)", {0, 1, 2}, ""},
+        {"t", 1, 1, 2, false, m + "(1,0,1,0,0)", {0, 1, 2}, ""},
+        {"s", 0, 1, 7.5, false, m + "(1,0,0,7.5,0)", {0, 1, 7.5}, ""},
+        {"o", 1, -3.125, 2, false, m + "(0,-3.125,1,0,1)", {1, -3.125, 2}, ""},
+        {"o", 0, 0.5, 2, false, m + "(0,0.5,1,0,0)", {0, 0.5, 2}, ""},
+        {"s", 1, 1, -2, false, m + "(1,0,0,-2,1)", {1, 1, -2}, ""},
+        {"x", 1, 1, 2, false, "", {1, 1, 2}, ""},
         // refused: the module's state is read back, and each press starts from it
-        ChangeCase{{toggle, toggle},
-                   0,
-                   1,
-                   2,
-                   true,
-                   "mathCalculation(1,0,1,0,1)" + query + " mathCalculation(1,0,1,0,0)" + query,
-                   module,
-                   enable + "|" + enable},
-        ChangeCase{{offset}, 1, -3.125, 2, true, "mathCalculation(0,-3.125,1,0,1)" + query, module, value},
-        ChangeCase{{scale}, 0, 1, 7.5, true, "mathCalculation(1,0,0,7.5,0)" + query, module, value},
-        // events that act on nothing
-        ChangeCase{{{MATH_VALUE1, EVENT_COMMIT},
-                    {MATH_VALUE2, EVENT_COMMIT},
-                    {MATH_ENABLE, EVENT_VAL_CHANGED},
-                    {MATH_ENABLE_LED, EVENT_LEFT_CLICK},
-                    {MATH_CLOSE, EVENT_VAL_CHANGED}},
-                   1,
-                   1,
-                   2,
-                   false,
-                   "",
-                   {1, 1, 2},
-                   ""}));
+        {"tt", 0, 1, 2, true, m + "(1,0,1,0,1)" + q + " " + m + "(1,0,1,0,0)" + q, module,
+         enable + "|" + enable},
+        {"o", 1, -3.125, 2, true, m + "(0,-3.125,1,0,1)" + q, module, value},
+        {"s", 0, 1, 7.5, true, m + "(1,0,0,7.5,0)" + q, module, value},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.calls);
+        drvtest::ClearRefusals();
+        accepted({kq3917e_mathCalculation(instrSession, 0, 2.5, 0, 4.0, 1)});
+        drvtest::ClearCalls();
+        uitest::ClearPopups();
+        if (c.refused) {
+            drvtest::Refuse("kq3917e_mathCalculation", refusedStatus);
+        }
+        SetCtrlVal(mathPanel, MATH_ENABLE_LED, c.led);
+        SetCtrlVal(mathPanel, MATH_VALUE1, c.value1);
+        SetCtrlVal(mathPanel, MATH_VALUE2, c.value2);
+        for (const char *event = c.events; *event; event++) {
+            for (auto [control, kind] : events.at(*event)) {
+                on(mathPanel, control, kind);
+            }
+        }
+        EXPECT_EQ(std::make_tuple(calls(), shown(), reports()), std::make_tuple(c.calls, c.after, c.reports));
+    }
+}
 
 TEST_F(MathPanel, CloseDiscardsAndReopeningShowsTheModule)
 {

@@ -3,10 +3,6 @@
 // for failed fetches, the three ways a recording ends, and a full device.
 #include "measuretest.h"
 
-#include "stability.h"
-
-#include <cmath>
-
 namespace
 {
 
@@ -76,14 +72,6 @@ TEST_F(Recorder, HeaderRowsAndGaps)
     // The chart's points: seconds on the same clock, from its first reading.
     EXPECT_EQ(chartTimes(), "0 0.25 0.5 ");
     EXPECT_EQ(chart->xAxis->label(), QStringLiteral("Time (s)"));
-    FILE *in = fopen(path("r.csv").c_str(), "r");
-    double times[8], values[8];
-    StabilitySeriesInfo info{};
-    char why[80] = "";
-    ASSERT_EQ(StabilityReadSeries(in, times, values, 8, &info, why, sizeof why), 0) << why;
-    fclose(in);
-    EXPECT_EQ(info.count, 4);
-    EXPECT_TRUE(info.timed && std::isnan(values[3]) && std::fabs(values[0] - 100000.0) < 1.0);
 }
 
 // A recording ends with the RECORD button, closing the strip chart (only a
