@@ -30,9 +30,8 @@ class LimitTest : public MainPanelTest
     std::string shown()
     {
         std::string text = ::text(MAIN_LIMIT_ANNUNCIATOR);
-        for (int control : {LIMIT_READINGS, LIMIT_PASSES, LIMIT_FAILS}) {
+        for (int control : {LIMIT_READINGS, LIMIT_PASSES, LIMIT_FAILS})
             text += " " + std::to_string(shownOn<int>(limitPanel, control));
-        }
         return text;
     }
 };

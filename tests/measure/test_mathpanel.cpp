@@ -39,9 +39,8 @@ TEST_F(MathPanel, GotFocusShowsTheModule)
     GetPanelAttribute(mathPanel, ATTR_TITLE, title, sizeof title);
     EXPECT_STREQ(title, "ZORa 3917 Universal Counter Timer [PXI5::12::INSTR]");
     // Other panel events read nothing.
-    for (int event : {EVENT_CLOSE, EVENT_COMMIT, EVENT_NONE}) {
+    for (int event : {EVENT_CLOSE, EVENT_COMMIT, EVENT_NONE})
         uitest::CallPanelCallback(mathPanel, event);
-    }
     EXPECT_EQ(calls(), "");
     // Values typed but changed in the module meanwhile: the next activation
     // shows the module; a failed query keeps the panel and is not reported.
@@ -110,9 +109,8 @@ TEST_F(MathPanel, EachChangeSendsTheValueWithItsFlag)
         SetCtrlVal(mathPanel, MATH_VALUE1, c.value1);
         SetCtrlVal(mathPanel, MATH_VALUE2, c.value2);
         for (const char *event = c.events; *event; event++) {
-            for (auto [control, kind] : events.at(*event)) {
+            for (auto [control, kind] : events.at(*event))
                 on(mathPanel, control, kind);
-            }
         }
         EXPECT_EQ(std::make_tuple(calls(), shown(), reports()), std::make_tuple(c.calls, c.after, c.reports));
     }

@@ -57,9 +57,8 @@ TEST_P(TimerTick, CallsTheDriverForOneModeOnly)
     } else if (c.open == chart) {
         QCPGraphDataContainer &points = *plotOn(stripChartPanel, STRIPCHART_CHART)->graph(0)->data();
         ASSERT_EQ(size_t(points.size()), c.onOpen);
-        for (const QCPGraphData &point : points) {
+        for (const QCPGraphData &point : points)
             EXPECT_EQ(point.value, lastReading);
-        }
     }
 }
 
@@ -90,9 +89,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MainPanelTest, OnlyTheTickEventActs)
 {
     singleReadingPending = continuousMode = 1;
-    for (int event : {EVENT_NONE, EVENT_COMMIT, EVENT_VAL_CHANGED, EVENT_LEFT_CLICK, EVENT_CLOSE}) {
+    for (int event : {EVENT_NONE, EVENT_COMMIT, EVENT_VAL_CHANGED, EVENT_LEFT_CLICK, EVENT_CLOSE})
         EXPECT_EQ(TimerFunction(mainPanel, MAIN_TIMER, event, nullptr, 0, 0), 0);
-    }
     EXPECT_EQ(calls(), "");
     EXPECT_EQ(singleReadingPending + continuousMode, 2);
 }
