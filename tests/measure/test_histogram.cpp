@@ -46,14 +46,11 @@ class Histogram : public FileTest
     {
         save(name);
         const std::string file = readFile(path(name));
-        std::vector<std::string> fields(1);
-        for (char ch : file.substr(header.size(), file.find('\n', header.size()) - header.size())) {
-            if (ch == ',') {
-                fields.emplace_back();
-            } else {
-                fields.back() += ch;
-            }
-        }
+        std::istringstream line(file.substr(header.size(), file.find('\n', header.size()) - header.size()) +
+                                ",");
+        std::vector<std::string> fields;
+        for (std::string field; std::getline(line, field, ',');)
+            fields.push_back(field);
         return fields;
     }
 };

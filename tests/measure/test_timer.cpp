@@ -45,12 +45,12 @@ TEST_P(TimerTick, CallsTheDriverForOneModeOnly)
     EXPECT_EQ(uitest::TimerTick(mainPanel, MAIN_TIMER), 0);
 
     EXPECT_EQ(calls(), c.calls);
-    EXPECT_EQ(singleReadingPending, 0);
-    EXPECT_EQ(continuousMode, c.continuousAfter);
-    EXPECT_EQ(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK), c.continuousAfter);
-    EXPECT_EQ(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK), 1 - c.continuousAfter);
-    EXPECT_EQ(text(MAIN_READING), c.reading);
-    EXPECT_EQ(val(MAIN_TRIG_LEVEL_1), c.level);
+    EXPECT_EQ(std::make_tuple(singleReadingPending, continuousMode,
+                              val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK),
+                              val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK)),
+              std::make_tuple(0, c.continuousAfter, c.continuousAfter, 1 - c.continuousAfter));
+    EXPECT_EQ(std::make_pair(text(MAIN_READING), val(MAIN_TRIG_LEVEL_1)),
+              std::make_pair(std::string(c.reading), c.level));
     EXPECT_TRUE(uitest::Popups().empty());
     if (c.open == histo) {
         EXPECT_EQ(size_t(histogramCount), c.onOpen);
