@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The limit test: verdicts at and beyond the limits, the counts, readings
 // that the module did not give, and the function change that ends the test.
-#include "../panels/mainpaneltest.h"
+#include "measuretest.h"
 
 namespace
 {
@@ -24,17 +24,14 @@ class LimitTest : public MainPanelTest
     template <typename T> void enter(int control, T value)
     {
         SetCtrlVal(limitPanel, control, value);
-        uitest::CallCtrlCallback(limitPanel, control, EVENT_COMMIT);
+        on(limitPanel, control);
     }
     // The verdict on the main display, then readings/passes/fails.
     std::string shown()
     {
         std::string text = ::text(MAIN_LIMIT_ANNUNCIATOR);
-        for (int control : {LIMIT_READINGS, LIMIT_PASSES, LIMIT_FAILS}) {
-            int count = 0;
-            GetCtrlVal(limitPanel, control, &count);
-            text += " " + std::to_string(count);
-        }
+        for (int control : {LIMIT_READINGS, LIMIT_PASSES, LIMIT_FAILS})
+            text += " " + std::to_string(shownOn<int>(limitPanel, control));
         return text;
     }
 };
@@ -57,7 +54,7 @@ TEST_F(LimitTest, EachReadingPassesOrFailsAboveOrBelow)
         testReadingLimits(c.value);
         EXPECT_EQ(shown(), c.shown) << c.value;
     }
-    uitest::CallCtrlCallback(limitPanel, LIMIT_RESET, EVENT_COMMIT);
+    on(limitPanel, LIMIT_RESET);
     enter(LIMIT_ENABLE, 0);
     testReadingLimits(100.0);
     EXPECT_EQ(shown(), " 0 0 0") << "reset, then off: nothing judged or counted";
@@ -83,11 +80,8 @@ TEST_F(LimitTest, AFunctionChangeSwitchesTheTestOffAndTheUnitFollows)
     enter(LIMIT_ENABLE, 1);
     testReadingLimits(0.0);
     press(MAIN_FN_05, EVENT_LEFT_CLICK); // a function in seconds
-    int on = 1;
-    char unit[16] = "";
-    GetCtrlVal(limitPanel, LIMIT_ENABLE, &on);
-    GetCtrlVal(limitPanel, LIMIT_LOWER_UNIT, unit);
-    EXPECT_EQ(std::make_tuple(on, text(MAIN_LIMIT_ANNUNCIATOR), std::string(unit)),
+    EXPECT_EQ(std::make_tuple(shownOn<int>(limitPanel, LIMIT_ENABLE), text(MAIN_LIMIT_ANNUNCIATOR),
+                              textOn(limitPanel, LIMIT_LOWER_UNIT)),
               std::make_tuple(0, "", "sec"));
 }
 

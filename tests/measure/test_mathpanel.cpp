@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The math panel against the simulated module: what it shows on got focus,
 // what each change sends, and how refusals are reported.
-#include "../panels/mainpaneltest.h"
+#include "measuretest.h"
 
-#include <algorithm>
+#include <map>
 
 namespace
 {
+
+// The module's own math settings: on, offset, scale.
+const std::tuple<int, double, double> module{1, 2.5, 4.0};
 
 class MathPanel : public MainPanelTest
 {
@@ -18,149 +21,124 @@ class MathPanel : public MainPanelTest
         // The module's own math settings, different from the panel's defaults.
         accepted({kq3917e_mathCalculation(instrSession, 0, 2.5, 0, 4.0, 1)});
         ASSERT_EQ(press(MAIN_MATH), 0);
-        ASSERT_GT(mathPanel, 0);
         uitest::CallPanelCallback(mathPanel, EVENT_GOT_FOCUS);
         drvtest::ClearCalls();
     }
-    static double shown(int control)
+    // LED, offset and scale as the panel shows them.
+    static std::tuple<int, double, double> shown()
     {
-        double value = 0;
-        GetCtrlVal(mathPanel, control, &value);
-        return value;
+        return {shownOn<int>(mathPanel, MATH_ENABLE_LED), shownOn(mathPanel, MATH_VALUE1),
+                shownOn(mathPanel, MATH_VALUE2)};
     }
-    static int math(int control, int event) { return uitest::CallCtrlCallback(mathPanel, control, event); }
 };
 
 TEST_F(MathPanel, GotFocusShowsTheModule)
 {
-    EXPECT_EQ(shown(MATH_ENABLE_LED), 1);
-    EXPECT_EQ(shown(MATH_VALUE1), 2.5);
-    EXPECT_EQ(shown(MATH_VALUE2), 4.0);
+    EXPECT_EQ(shown(), module);
     char title[256] = "";
     GetPanelAttribute(mathPanel, ATTR_TITLE, title, sizeof title);
     EXPECT_STREQ(title, "ZORa 3917 Universal Counter Timer [PXI5::12::INSTR]");
     // Other panel events read nothing.
-    for (int event : {EVENT_CLOSE, EVENT_COMMIT, EVENT_NONE}) {
+    for (int event : {EVENT_CLOSE, EVENT_COMMIT, EVENT_NONE})
         uitest::CallPanelCallback(mathPanel, event);
-    }
     EXPECT_EQ(calls(), "");
     // Values typed but changed in the module meanwhile: the next activation
-    // shows the module.
+    // shows the module; a failed query keeps the panel and is not reported.
     SetCtrlVal(mathPanel, MATH_VALUE1, 9.0);
     accepted({kq3917e_mathCalculation(instrSession, 0, -1.25, 1, 0.0, 0)});
     uitest::CallPanelCallback(mathPanel, EVENT_GOT_FOCUS);
     EXPECT_EQ(calls(), "mathCalculation(0,-1.25,1,0,0) queryMathCalculation()");
-    EXPECT_EQ(shown(MATH_VALUE1), -1.25);
-    EXPECT_EQ(shown(MATH_ENABLE_LED), 0);
+    EXPECT_EQ(shown(), std::make_tuple(0, -1.25, 4.0));
+    SetCtrlVal(mathPanel, MATH_VALUE1, 6.0);
+    drvtest::Refuse("kq3917e_queryMathCalculation", refusedStatus);
+    uitest::CallPanelCallback(mathPanel, EVENT_GOT_FOCUS);
+    EXPECT_EQ(shown(), std::make_tuple(0, 6.0, 4.0));
+    EXPECT_EQ(reports(), "");
 }
 
 // Each change is one call with its flags; a refusal reports its action text
-// and the panel reads back and shows what the module kept.
-struct ChangeCase {
-    std::vector<std::pair<int, int>> events; // control, event
-    int ledBefore;
-    double value1, value2; // typed before the events
-    std::string calls;
-    int ledAfter;
-};
-
-const std::pair<int, int> toggle{MATH_ENABLE, EVENT_COMMIT}, offset{MATH_VALUE1, EVENT_VAL_CHANGED},
-    scale{MATH_VALUE2, EVENT_VAL_CHANGED};
-
-class MathChange : public MathPanel, public ::testing::WithParamInterface<ChangeCase>
+// and the panel reads back and shows what the module kept. Events: t toggles
+// MATH, o and s change offset and scale.
+TEST_F(MathPanel, EachChangeSendsTheValueWithItsFlag)
 {
-};
-
-TEST_P(MathChange, SendsTheValueWithItsFlag)
-{
-    const ChangeCase &c = GetParam();
-    for (bool refused : {false, true}) {
-        SetCtrlVal(mathPanel, MATH_ENABLE_LED, c.ledBefore);
-        SetCtrlVal(mathPanel, MATH_VALUE1, c.value1);
-        SetCtrlVal(mathPanel, MATH_VALUE2, c.value2);
+    const std::map<char, std::pair<int, int>> events = {{'t', {MATH_ENABLE, EVENT_COMMIT}},
+                                                        {'o', {MATH_VALUE1, EVENT_VAL_CHANGED}},
+                                                        {'s', {MATH_VALUE2, EVENT_VAL_CHANGED}}};
+    const std::string m = "mathCalculation", q = " queryMathCalculation()", enable = "setting math enable",
+                      value = "setting math offset";
+    const struct {
+        const char *events;
+        int led;
+        double value1, value2; // typed before the events
+        bool refused;
+        std::string calls;
+        std::tuple<int, double, double> after;
+        std::string reports;
+    } cases[] = {
+        // on and off again, the values kept by the module; a value sent with the LED's state
+        {"tt", 0, 1, 2, false, m + "(1,0,1,0,1) " + m + "(1,0,1,0,0)", {0, 1, 2}, ""},
+        {"t", 1, 1, 2, false, m + "(1,0,1,0,0)", {0, 1, 2}, ""},
+        {"s", 0, 1, 7.5, false, m + "(1,0,0,7.5,0)", {0, 1, 7.5}, ""},
+        {"o", 1, -3.125, 2, false, m + "(0,-3.125,1,0,1)", {1, -3.125, 2}, ""},
+        {"o", 0, 0.5, 2, false, m + "(0,0.5,1,0,0)", {0, 0.5, 2}, ""},
+        {"s", 1, 1, -2, false, m + "(1,0,0,-2,1)", {1, 1, -2}, ""},
+        // refused: the module's state is read back, and each press starts from it
+        {"tt", 0, 1, 2, true, m + "(1,0,1,0,1)" + q + " " + m + "(1,0,1,0,0)" + q, module,
+         enable + "|" + enable},
+        {"o", 1, -3.125, 2, true, m + "(0,-3.125,1,0,1)" + q, module, value},
+        {"s", 0, 1, 7.5, true, m + "(1,0,0,7.5,0)" + q, module, value},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.calls);
+        drvtest::ClearRefusals();
+        accepted({kq3917e_mathCalculation(instrSession, 0, 2.5, 0, 4.0, 1)});
         drvtest::ClearCalls();
         uitest::ClearPopups();
-        if (refused) {
+        if (c.refused) {
             drvtest::Refuse("kq3917e_mathCalculation", refusedStatus);
         }
-        for (auto [control, event] : c.events) {
-            EXPECT_EQ(math(control, event), 0);
-        }
-        // Refused, each press starts again from the module's state: the
-        // first call again, each time followed by the read-back.
-        std::string sent = c.calls;
-        if (refused && !sent.empty()) {
-            const std::string once = sent.substr(0, sent.find(')') + 1) + " queryMathCalculation()";
-            sent = once;
-            for (auto n = std::count(c.calls.begin(), c.calls.end(), '('); n > 1; n--) {
-                sent += " " + once;
-            }
-        }
-        EXPECT_EQ(calls(), sent);
-        double kept1 = c.value1, kept2 = c.value2;
-        ViUInt16 keptOn = ViUInt16(c.ledAfter);
-        if (refused && !sent.empty()) {
-            accepted({kq3917e_queryMathCalculation(instrSession, &kept1, &kept2, &keptOn)});
-        }
-        EXPECT_EQ(shown(MATH_ENABLE_LED), keptOn);
-        EXPECT_EQ(shown(MATH_VALUE1), kept1);
-        EXPECT_EQ(shown(MATH_VALUE2), kept2);
-        const std::string action = c.events[0] == toggle ? "setting math enable" : "setting math offset";
-        std::string expected;
-        for (size_t at = c.calls.find('('); refused && at != std::string::npos;
-             at = c.calls.find('(', at + 1)) {
-            expected += (expected.empty() ? "" : "|") + action;
-        }
-        EXPECT_EQ(reports(), expected);
-        drvtest::ClearRefusals();
+        SetCtrlVal(mathPanel, MATH_ENABLE_LED, c.led);
+        SetCtrlVal(mathPanel, MATH_VALUE1, c.value1);
+        SetCtrlVal(mathPanel, MATH_VALUE2, c.value2);
+        for (const char *event = c.events; *event; event++)
+            on(mathPanel, events.at(*event).first, events.at(*event).second);
+        EXPECT_EQ(std::make_tuple(calls(), shown(), reports()), std::make_tuple(c.calls, c.after, c.reports));
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Events, MathChange,
-    ::testing::Values(
-        // on and off again, the values kept by the module
-        ChangeCase{{toggle, toggle}, 0, 1.0, 2.0, "mathCalculation(1,0,1,0,1) mathCalculation(1,0,1,0,0)", 0},
-        ChangeCase{{toggle}, 1, 1.0, 2.0, "mathCalculation(1,0,1,0,0)", 0},
-        // a value sent with the LED's state: off keeps the calculation off
-        ChangeCase{{scale}, 0, 1.0, 7.5, "mathCalculation(1,0,0,7.5,0)", 0},
-        ChangeCase{{offset}, 1, -3.125, 2.0, "mathCalculation(0,-3.125,1,0,1)", 1},
-        ChangeCase{{offset}, 0, 0.5, 2.0, "mathCalculation(0,0.5,1,0,0)", 0},
-        ChangeCase{{scale}, 1, 1.0, -2.0, "mathCalculation(1,0,0,-2,1)", 1},
-        // events that act on nothing
-        ChangeCase{{{MATH_VALUE1, EVENT_COMMIT},
-                    {MATH_VALUE2, EVENT_COMMIT},
-                    {MATH_ENABLE, EVENT_VAL_CHANGED},
-                    {MATH_ENABLE_LED, EVENT_LEFT_CLICK},
-                    {MATH_CLOSE, EVENT_VAL_CHANGED}},
-                   1,
-                   1.0,
-                   2.0,
-                   "",
-                   1}));
-
+// Other events act on nothing; only a commit closes.
 TEST_F(MathPanel, CloseDiscardsAndReopeningShowsTheModule)
 {
     SetCtrlVal(mathPanel, MATH_VALUE2, 11.0);
+    for (auto [control, event] :
+         {std::pair{MATH_VALUE1, EVENT_COMMIT}, std::pair{MATH_VALUE2, EVENT_COMMIT},
+          std::pair{MATH_ENABLE, EVENT_VAL_CHANGED}, std::pair{MATH_ENABLE_LED, EVENT_LEFT_CLICK},
+          std::pair{MATH_CLOSE, EVENT_VAL_CHANGED}})
+        on(mathPanel, control, event);
+    EXPECT_EQ(shown(), std::make_tuple(1, 2.5, 11.0));
     const int loaded = uitest::LoadedPanelCount();
-    EXPECT_EQ(math(MATH_CLOSE, EVENT_COMMIT), 0);
+    EXPECT_EQ(on(mathPanel, MATH_CLOSE), 0);
     EXPECT_EQ(mathPanel, 0);
     EXPECT_EQ(uitest::LoadedPanelCount(), loaded - 1);
     EXPECT_EQ(calls(), "");
     ASSERT_EQ(press(MAIN_MATH), 0);
     uitest::CallPanelCallback(mathPanel, EVENT_GOT_FOCUS);
-    EXPECT_EQ(shown(MATH_VALUE2), 4.0);
+    EXPECT_EQ(shown(), module);
 }
 
-// A failed query leaves the panel as it was, and is not reported.
-TEST_F(MathPanel, FailedQueryKeepsThePanel)
+// A button whose panel cannot be loaded says why instead of doing nothing.
+TEST_F(MainPanelTest, AButtonWhosePanelCannotBeLoadedSaysWhy)
 {
-    SetCtrlVal(mathPanel, MATH_VALUE1, 6.0);
-    drvtest::Refuse("kq3917e_queryMathCalculation", refusedStatus);
-    uitest::CallPanelCallback(mathPanel, EVENT_GOT_FOCUS);
-    EXPECT_EQ(shown(MATH_VALUE1), 6.0);
-    EXPECT_EQ(shown(MATH_ENABLE_LED), 1);
-    EXPECT_EQ(reports(), "");
+    const std::string gone = ::testing::TempDir() + "gone.uir";
+    setenv("UCT_SFP_RESOURCE_FILE", gone.c_str(), 1);
+    for (int button : {MAIN_VERSION, MAIN_MATH, MAIN_HISTOGRAM, MAIN_STRIPCHART, MAIN_ABOUT}) {
+        uitest::ClearPopups();
+        EXPECT_EQ(press(button), -1) << button;
+        EXPECT_EQ(popupTexts(), "Error loading panel|Error -2 returned from function LoadPanel(): " + gone +
+                                    ": there is no such file")
+            << button;
+    }
+    unsetenv("UCT_SFP_RESOURCE_FILE");
 }
 
 } // namespace

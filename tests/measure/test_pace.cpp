@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The measurement timer's pace: fast only while a histogram acquisition runs.
-#include "../panels/mainpaneltest.h"
+#include "measuretest.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -18,11 +18,6 @@ int timerMs()
     return timers.size() == 1 ? timers[0]->interval() : -1;
 }
 
-int histo(int control)
-{
-    return uitest::CallCtrlCallback(histogramPanel, control, EVENT_COMMIT);
-}
-
 TEST_F(Pace, FastOnlyWhileAnAcquisitionRuns)
 {
     // Each step, then the interval after one more tick.
@@ -38,9 +33,9 @@ TEST_F(Pace, FastOnlyWhileAnAcquisitionRuns)
             ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
         } else if (step.rfind("start", 0) == 0) {
             SetCtrlVal(histogramPanel, HISTO_SAMPLES, std::stoi(step.substr(6)));
-            histo(HISTO_START);
+            on(histogramPanel, HISTO_START);
         } else if (step == "close") {
-            histo(HISTO_CLOSE);
+            on(histogramPanel, HISTO_CLOSE);
         } else if (step == "continuous") {
             press(MAIN_CONTINUOUS);
         }

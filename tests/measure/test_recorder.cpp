@@ -1,25 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recorder on the strip chart panel: header, rows on a test clock, gaps
 // for failed fetches, the three ways a recording ends, and a full device.
-#include "../panels/mainpaneltest.h"
-
-#include "stability.h"
-
-#include <qcustomplot.h>
-
-#include <cmath>
-#include <csignal>
-#include <functional>
-#include <sys/resource.h>
+#include "measuretest.h"
 
 namespace
 {
 
 double testNow = 0;
-double testClock()
-{
-    return testNow;
-}
 
 class Recorder : public FileTest
 {
@@ -31,7 +18,7 @@ class Recorder : public FileTest
         accepted({kq3917e_triggerContinuous(instrSession, 1)});
         continuousMode = 1;
         testNow = 100;
-        setRecorderClock(testClock);
+        setRecorderClock([] { return testNow; });
     }
     void TearDown() override
     {
@@ -42,16 +29,10 @@ class Recorder : public FileTest
     // RECORD pressed, the file dialog answering with file.
     void record(const std::string &file)
     {
-        uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, file);
         SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 1);
-        uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_RECORD, EVENT_COMMIT);
+        saveWith(stripChartPanel, STRIPCHART_RECORD, file);
     }
-    static int recording()
-    {
-        int on = 0;
-        GetCtrlVal(stripChartPanel, STRIPCHART_RECORD, &on);
-        return on;
-    }
+    static int recording() { return shownOn<int>(stripChartPanel, STRIPCHART_RECORD); }
     // Ticks a quarter second apart on the recorder's clock (exact in binary).
     void ticks(int count)
     {
@@ -64,8 +45,7 @@ class Recorder : public FileTest
     static std::string chartTimes()
     {
         std::string times;
-        auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
-        for (const QCPGraphData &p : *chart->graph(0)->data())
+        for (const QCPGraphData &p : *plotOn(stripChartPanel, STRIPCHART_CHART)->graph(0)->data())
             times += QString::number(p.key).toStdString() + " ";
         return times;
     }
@@ -73,7 +53,7 @@ class Recorder : public FileTest
 
 TEST_F(Recorder, HeaderRowsAndGaps)
 {
-    auto *chart = qobject_cast<QCustomPlot *>(uitest::ControlWidget(stripChartPanel, STRIPCHART_CHART));
+    QCustomPlot *chart = plotOn(stripChartPanel, STRIPCHART_CHART);
     EXPECT_EQ(chart->yAxis->label(), QStringLiteral("Hz")) << "the chart's y axis names the unit";
     record(path("r.csv"));
     ASSERT_TRUE(recording());
@@ -92,18 +72,10 @@ TEST_F(Recorder, HeaderRowsAndGaps)
     // The chart's points: seconds on the same clock, from its first reading.
     EXPECT_EQ(chartTimes(), "0 0.25 0.5 ");
     EXPECT_EQ(chart->xAxis->label(), QStringLiteral("Time (s)"));
-    FILE *in = fopen(path("r.csv").c_str(), "r");
-    double times[8], values[8];
-    StabilitySeriesInfo info{};
-    char why[80] = "";
-    ASSERT_EQ(StabilityReadSeries(in, times, values, 8, &info, why, sizeof why), 0) << why;
-    fclose(in);
-    EXPECT_EQ(info.count, 4);
-    EXPECT_TRUE(info.timed && std::isnan(values[3]) && std::fabs(values[0] - 100000.0) < 1.0);
 }
 
-// A recording ends with the RECORD button, closing the strip chart or a
-// function change; the last two leave a note.
+// A recording ends with the RECORD button, closing the strip chart (only a
+// commit closes it) or a function change; the last two leave a note.
 TEST_F(Recorder, EndsWithANote)
 {
     struct Case {
@@ -115,7 +87,7 @@ TEST_F(Recorder, EndsWithANote)
         {"off.csv",
          [] {
              SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 0);
-             uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_RECORD, EVENT_COMMIT);
+             on(stripChartPanel, STRIPCHART_RECORD);
          },
          ""},
         {"function.csv",
@@ -124,7 +96,13 @@ TEST_F(Recorder, EndsWithANote)
              EXPECT_EQ(chartTimes(), "0 ") << "the cleared chart starts its time again";
          },
          "# ended: function changed to 1\n"},
-        {"closed.csv", [] { uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLOSE, EVENT_COMMIT); },
+        {"closed.csv",
+         [] {
+             on(stripChartPanel, STRIPCHART_CLOSE, EVENT_VAL_CHANGED);
+             ASSERT_TRUE(recording());
+             on(stripChartPanel, STRIPCHART_CLOSE);
+             EXPECT_EQ(stripChartPanel, 0);
+         },
          "# ended: strip chart closed\n"},
     };
     for (const Case &c : cases) {
@@ -148,19 +126,10 @@ TEST_F(Recorder, EndsWithANote)
 // and continuous mode goes on.
 TEST_F(Recorder, FullDeviceStopsTheRecording)
 {
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const rlimit none{1, saved.rlim_max};
-    signal(SIGXFSZ, SIG_IGN); // a write past the limit fails instead of ending the process
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &none), 0);
-    record(path("full.csv"));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_DFL);
+    withFileSizeLimit(1, [&] { record(path("full.csv")); });
     EXPECT_FALSE(recording());
-    ASSERT_FALSE(uitest::Popups().empty());
-    EXPECT_EQ(uitest::Popups().back().title, "Recording Stopped");
-    EXPECT_EQ(uitest::Popups().back().text,
-              "Error writing " + path("full.csv") + ": the recording stopped after 0 rows.");
+    EXPECT_EQ(popupTexts(), "Recording Stopped|Error writing " + path("full.csv") +
+                                ": the recording stopped after 0 rows.");
     ticks(1);
     EXPECT_EQ(continuousMode, 1);
 }
