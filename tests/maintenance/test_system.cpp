@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The system configuration panel over the driver's simulated module: reads on
-// focus, the settings and the answers to their reports, the self-test, the
-// reset, and the kept FTIC and NVM panels.
+// focus, the settings, self-test and reset with the answers to their reports,
+// and the kept FTIC and NVM panels.
 #include "maintables.h"
 #include "maintenancetest.h"
 
@@ -15,16 +15,6 @@ namespace
 {
 
 const ViStatus kWarning = 0x3FFC0901;
-
-// Each popup as "title: the text up to its status".
-std::string reports()
-{
-    std::string text;
-    for (const uitest::PopupRecord &popup : uitest::Popups()) {
-        text += popup.title + ": " + popup.text.substr(0, popup.text.find(" returned")) + "|";
-    }
-    return text;
-}
 
 TEST_F(MaintenanceTest, FocusShowsOnlyWhatWasReadExactly)
 {
@@ -45,80 +35,92 @@ TEST_F(MaintenanceTest, FocusShowsOnlyWhatWasReadExactly)
         drvtest::Refuse("kq3917e_queryPostResult", refusal);
         demoMode = demo;
         uitest::CallPanelCallback(configSysPanel, EVENT_GOT_FOCUS);
-        EXPECT_EQ(calls(), demo ? "" : "readSystTimeout() queryPostResult()");
-        EXPECT_EQ(std::make_tuple(value(configSysPanel, CONFIGSYS_TIMEOUT),
-                                  value<int16_t>(configSysPanel, CONFIGSYS_POST_RESULT),
-                                  text(configSysPanel, CONFIGSYS_TIMEOUT, ATTR_LABEL_TEXT) + "|" +
-                                      text(configSysPanel, CONFIGSYS_POST_RESULT, ATTR_LABEL_TEXT)),
-                  std::make_tuple(timeout, post, captions));
+        EXPECT_EQ(
+            std::make_tuple(calls(), value(configSysPanel, CONFIGSYS_TIMEOUT),
+                            value<int16_t>(configSysPanel, CONFIGSYS_POST_RESULT),
+                            text(configSysPanel, CONFIGSYS_TIMEOUT, ATTR_LABEL_TEXT) + "|" +
+                                text(configSysPanel, CONFIGSYS_POST_RESULT, ATTR_LABEL_TEXT)),
+            std::make_tuple(demo ? "" : "readSystTimeout() queryPostResult()", timeout, post, captions));
     }
 }
 
-// Every driver call a change makes, the report under the driver's name, and
-// what its answer does: "Exit" closes the panel, "Demo" makes the main panel
-// follow the simulated module at once.
-TEST_F(MaintenanceTest, SettingsReportUnderTheDriverNameAndTheAnswersAct)
+// Every driver call an action makes up to the main panel's refresh, its
+// report under the driver's name, and what the answer does: "Exit" closes
+// the panel, "Demo" makes the main panel follow the simulated module at once;
+// after "Demo" failures are silent.
+TEST_F(MaintenanceTest, ActionsReportUnderTheDriverNameAndTheAnswersAct)
 {
     const std::string error = "Soft Front Panel Error: Function \"kq3917e_",
-                      warning = "Soft Front Panel Warning: Function \"kq3917e_";
+                      warning = "Soft Front Panel Warning: ", result = "Counter Test Result: Counter Test ",
+                      notRun = "Fail:\n Result = 0xFFFFFFFF\n "
+                               "Relay = 0x0\n DAC = 0x0|";
+    // control, value entered (-1: a button), refusal, answer -> calls, popups, panel stays
     const std::tuple<int, int, ViStatus, int, std::string, std::string, bool> rows[] = {
         {CONFIGSYS_INT_LEVEL, 5, 0, 0, "SetInterruptLevel(5)", "", true},
-        {CONFIGSYS_INT_MASK, 0xA5, kWarning, 0, "SetInterruptMask(165)", warning + "SetInterruptMask\"|",
-         true},
+        {CONFIGSYS_INT_MASK, 0xA5, kWarning, 0, "SetInterruptMask(165)",
+         warning + "Function \"kq3917e_SetInterruptMask\"|", true},
         // Refused: the field shows the module's timeout again.
         {CONFIGSYS_TIMEOUT, 2500, kError, IGNORE, "setSystTimeout(2500) readSystTimeout()",
          error + "setSystTimeout\"|", true},
         {CONFIGSYS_TIMEOUT, 2600, kError, EXIT, "setSystTimeout(2600)", error + "setSystTimeout\"|", false},
+        {CONFIGSYS_SELF_TEST, -1, kWarning, 0, "testCounter() queryMeasurement()",
+         warning + "Function \"kq3917e_testCounter\"|" + result + "Pass|", true},
+        // A test that did not run never passes.
+        {CONFIGSYS_SELF_TEST, -1, kError, IGNORE, "testCounter() queryMeasurement()",
+         error + "testCounter\"|" + result + notRun, true},
+        {CONFIGSYS_SELF_TEST, -1, kError, EXIT, "testCounter()", error + "testCounter\"|", false},
+        {CONFIGSYS_RESET, -1, kError, IGNORE, "resetCounter() queryMeasurement()", error + "resetCounter\"|",
+         true},
+        {CONFIGSYS_RESET, -1, kError, EXIT, "resetCounter() queryMeasurement()", error + "resetCounter\"|",
+         false},
         {CONFIGSYS_INT_MASK, 0x11, kError, DEMO,
          "SetInterruptMask(17) simulate(1) reset() queryMeasurement()", error + "SetInterruptMask\"|", true},
-        // After "Demo" the panel's failures are silent.
         {CONFIGSYS_TIMEOUT, 300, kError, 0, "setSystTimeout(300)", "", true},
     };
-    for (const auto &[control, entry, status, answer, sent, report, stays] : rows) {
+    for (const auto &[control, entry, status, answer, sent, shown, stays] : rows) {
         SCOPED_TRACE(sent);
         openSystemPanel();
-        SetCtrlVal(configSysPanel, control, entry);
-        refuse("kq3917e_" + sent.substr(0, sent.find('(')), status, {answer});
-        press(control, EVENT_VAL_CHANGED);
-        EXPECT_EQ(calls().substr(0, calls().find(" queryMeasRes()")), sent);
-        EXPECT_EQ(reports(), report);
-        EXPECT_EQ(configSysPanel > 0, stays);
+        if (entry >= 0) {
+            SetCtrlVal(configSysPanel, control, entry);
+        }
+        refuse("kq3917e_" + sent.substr(0, sent.find('(')), status, {answer, 1});
+        press(control, entry >= 0 ? EVENT_VAL_CHANGED : EVENT_COMMIT);
+        std::string popped;
+        for (const uitest::PopupRecord &popup : uitest::Popups()) {
+            popped += popup.title + ": " + popup.text.substr(0, popup.text.find(" returned")) + "|";
+        }
+        EXPECT_EQ(
+            std::make_tuple(calls().substr(0, calls().find(" queryMeasRes()")), popped, configSysPanel > 0),
+            std::make_tuple(sent, shown, stays));
     }
-    EXPECT_EQ(text(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT), "DEMO");
+    EXPECT_EQ(text(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT) + text(mainPanel, 0, ATTR_TITLE),
+              "DEMOZORa 3917 Universal Counter Timer [Demonstration mode]");
     EXPECT_EQ(std::make_pair(drvtest::SimModule().interruptLevel(), drvtest::SimModule().interruptMask()),
               std::make_pair((ViInt16)5, (ViInt16)0xA5));
+    // Answered "Demo", the self-test and the reset go on and refresh the main panel.
+    for (auto [button, operation, shown] : {std::tuple{CONFIGSYS_SELF_TEST, "testCounter", result + notRun},
+                                            {CONFIGSYS_RESET, "resetCounter", std::string()}}) {
+        demoMode = 0;
+        refuse(std::string("kq3917e_") + operation, kError, {DEMO, 1});
+        press(button);
+        EXPECT_EQ(calls().substr(0, calls().find(" queryMeasRes()")),
+                  std::string(operation) + "() simulate(1) reset() queryMeasurement()");
+        EXPECT_EQ(popups("Counter Test Result") + "|", shown.empty() ? "|" : shown);
+    }
 }
 
-TEST_F(MaintenanceTest, SelfTestShowsItsWordsThenRefreshes)
+TEST_F(MaintenanceTest, SelfTestShowsItsWords)
 {
-    const char *pass = "Counter Test Pass",
-               *notRun = "Counter Test Fail:\n Result = 0xFFFFFFFF\n Relay = 0x0\n DAC = 0x0";
-    // words, refusal, answer to its report -> the result shown (none: the panel closed)
-    const std::tuple<int16_t, uint32_t, uint16_t, ViStatus, int, const char *> rows[] = {
-        {0, 0xFFFFFFFF, 0xFFFF, 0, 0, pass},
-        {0x12, 0x3, 0x80, 0, 0, "Counter Test Fail:\n Result = 0x12\n Relay = 0x3\n DAC = 0x80"},
-        {-1, 0, 0, 0, 0, notRun},
-        {-32768, 0x80000000, 0xFFFF, 0, 0,
-         "Counter Test Fail:\n Result = 0xFFFF8000\n Relay = 0x80000000\n DAC = 0xFFFF"},
-        {0, 0, 0, kWarning, 0, pass},
-        {0, 0, 0, kError, IGNORE, notRun}, // a test that did not run never passes
-        {0, 0, 0, kError, EXIT, nullptr},
-        {0, 0, 0, kError, DEMO, notRun},
-    };
-    for (const auto &[result, relay, dac, status, answer, shown] : rows) {
-        SCOPED_TRACE(testing::Message() << status << " answer " << answer);
-        openSystemPanel();
+    const std::tuple<int16_t, uint32_t, uint16_t, const char *> rows[] = {
+        {0, 0xFFFFFFFF, 0xFFFF, "Pass"},
+        {0x12, 0x3, 0x80, "Fail:\n Result = 0x12\n Relay = 0x3\n DAC = 0x80"},
+        {-1, 0, 0, "Fail:\n Result = 0xFFFFFFFF\n Relay = 0x0\n DAC = 0x0"},
+        {-32768, 0x80000000, 0xFFFF, "Fail:\n Result = 0xFFFF8000\n Relay = 0x80000000\n DAC = 0xFFFF"}};
+    for (auto [result, relay, dac, shown] : rows) {
         drvtest::SimModule().setSelfTestWords(result, relay, dac);
-        refuse("kq3917e_testCounter", status, {answer, 1});
+        refuse("", 0);
         press(CONFIGSYS_SELF_TEST);
-        const std::string sent = calls();
-        EXPECT_EQ(popups("Counter Test Result"), shown ? std::string("Counter Test Result: ") + shown : "");
-        EXPECT_EQ(configSysPanel > 0, shown != nullptr);
-        // The test, then (after "Demo" the switch and) the refresh of the main panel.
-        EXPECT_EQ(sent.substr(0, sent.find(" queryMeasRes()")),
-                  !shown           ? "testCounter()"
-                  : answer == DEMO ? "testCounter() simulate(1) reset() queryMeasurement()"
-                                   : "testCounter() queryMeasurement()");
+        EXPECT_EQ(popups(), std::string("Counter Test Result: Counter Test ") + shown);
     }
 }
 
@@ -146,12 +148,11 @@ TEST_F(MaintenanceTest, SelfTestRefreshesOnlyAfterTheRealPopupCloses)
     EXPECT_NE(calls().find(" queryMeasurement() "), std::string::npos) << calls();
 }
 
-// A reset writes the module's reset state into the record, stops continuous
-// measuring and refreshes the main panel whatever the answer to its report.
-// Then the panel shows the module (one function LED, its unit, the gate
-// closed, the math off) whatever it showed before, reset after reset, and the
-// record holds what the module answers, or with the module silent the reset
-// values.
+// A reset writes the module's reset state into the record and stops
+// continuous measuring; the refresh then shows the module (one function LED,
+// its unit, the gate closed, the math off) whatever the panel showed before,
+// reset after reset, and puts what the module answers into the record; with
+// the module silent the reset values stand.
 TEST_F(MaintenanceTest, ResetWritesTheRecordAndShowsTheModule)
 {
     auto fields = [](const CounterSettings &r) {
@@ -169,24 +170,10 @@ TEST_F(MaintenanceTest, ResetWritesTheRecordAndShowsTheModule)
     answered.aperture = 100;
     answered.extArmSource = 9;
     answered.startArmSource = answered.stopArmSource = 0;
-    const std::string resetCounter = "kq3917e_resetCounter";
-    // function shown before (DUTY A, PERIOD A twice, the reset function itself,
-    // TOTALIZE), refused operation ("all": the module silent), answer -> record
-    const std::tuple<int, std::string, int, const CounterSettings *> rows[] = {
-        {24, "", 0, &answered},
-        {2, "", 0, &answered},
-        {2, "", 0, &answered},
-        {0, "", 0, &answered},
-        {14, "", 0, &answered},
-        {2, "all", IGNORE, &reset},
-        {2, resetCounter, IGNORE, nullptr},
-        {2, resetCounter, EXIT, nullptr},
-        {2, resetCounter, DEMO, nullptr}};
-    for (const auto &[start, refused, answer, record] : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << "from function " << start << " " << refused << " answer " << answer);
-        openSystemPanel();
-        drvtest::ClearRefusals();
+    // DUTY A, PERIOD A twice, the reset function itself, TOTALIZE; the module silent
+    for (auto [start, silent] :
+         {std::pair{24, false}, {2, false}, {2, false}, {0, false}, {14, false}, {2, true}}) {
+        SCOPED_TRACE(testing::Message() << "from function " << start << (silent ? " silent" : ""));
         uitest::CallCtrlCallback(mainPanel, functionControls[start], EVENT_LEFT_CLICK);
         uitest::CallCtrlCallback(mainPanel, MAIN_GATE, EVENT_COMMIT);
         ASSERT_EQ(kq3917e_mathCalculation(instrSession, 1, 0.0, 1, 0.0, 1), VI_SUCCESS);
@@ -197,31 +184,27 @@ TEST_F(MaintenanceTest, ResetWritesTheRecordAndShowsTheModule)
                                    1, 1,  1,  1, 3, 3, 1, 3, 4, 5, -2.5, 1, 1, 0.5, 2,   3};
         continuousMode = 1;
         markRunButtons(1);
-        refuse(refused, refused.empty() ? 0 : kError, {answer});
-        if (refused == "all") {
-            drvtest::RefuseAll(kError);
-        }
+        refuse("", 0, {IGNORE});
+        drvtest::RefuseAll(silent ? kError : 0);
         press(CONFIGSYS_RESET);
-        EXPECT_NE(calls().find("queryMeasurement()", calls().find("resetCounter()")), std::string::npos);
+        drvtest::ClearRefusals();
         int mark = -1;
         GetCtrlAttribute(mainPanel, MAIN_CONTINUOUS, ATTR_ACTIVE_MARK, &mark);
-        EXPECT_EQ(std::make_tuple(continuousMode, mark, configSysPanel == 0),
-                  std::make_tuple(0, 0, answer == EXIT));
-        if (record) {
-            EXPECT_EQ(fields(settings), fields(*record));
+        EXPECT_EQ(
+            std::make_tuple(calls().rfind("resetCounter() queryMeasurement() ", 0), continuousMode, mark),
+            std::make_tuple(0u, 0, 0));
+        EXPECT_EQ(fields(settings), fields(silent ? reset : answered));
+        std::string lit;
+        for (int code = 0; code < FUNCTION_COUNT; code++) {
+            lit += value(mainPanel, functionControls[code]) ? std::to_string(code) + " " : "";
         }
-        if (refused.empty()) {
-            std::string lit;
-            for (int code = 0; code < FUNCTION_COUNT; code++) {
-                lit += value(mainPanel, functionControls[code]) ? std::to_string(code) + " " : "";
-            }
+        if (!silent) {
             EXPECT_EQ(lit + text(mainPanel, MAIN_UNITS) + " " +
                           std::to_string(value(mainPanel, MAIN_GATE_LED)) +
                           text(mainPanel, MAIN_MATH_ANNUNCIATOR) + std::to_string(gateOpen) + popups(),
                       "0 Hz 00");
         }
     }
-    EXPECT_EQ(text(mainPanel, 0, ATTR_TITLE), "ZORa 3917 Universal Counter Timer [Demonstration mode]");
 }
 
 // FTIC and NVM are loaded once and kept: hidden by their own panel, CONFIGSYS
@@ -234,23 +217,24 @@ TEST_F(MaintenanceTest, CalibrationAndModuleDataPanelsAreLoadedOnceAndKept)
     for (auto [button, handle] : {std::pair{CONFIGSYS_CALIBRATE, &fticPanel}, {CONFIGSYS_NVM, &nvmPanel}}) {
         SCOPED_TRACE(button);
         setenv("UCT_SFP_RESOURCE_FILE", "/nonexistent/panels.uir", 1);
-        EXPECT_EQ(std::make_pair(press(button), *handle), std::make_pair(-1, 0));
-        EXPECT_EQ(popups().rfind("Error loading panel: ", 0), 0u) << popups();
-        EXPECT_NE(popups().find("/nonexistent/panels.uir"), std::string::npos) << popups();
+        EXPECT_EQ(press(button), -1);
+        EXPECT_EQ(std::make_tuple(*handle, popups().rfind("Error loading panel: ", 0),
+                                  popups().find("/nonexistent/panels.uir") != std::string::npos),
+                  std::make_tuple(0, 0u, true));
         unsetenv("UCT_SFP_RESOURCE_FILE");
         uitest::ClearPopups();
-        EXPECT_EQ(std::make_pair(press(button), press(button)), std::make_pair(0, 0));
+        EXPECT_EQ(press(button) + press(button), 0);
         const int first = *handle;
         HidePanel(first);
         uitest::PanelWidget(configSysPanel)->close();
         EXPECT_EQ(configSysPanel, 0);
         // MAIN_SYSTEM with CONFIGSYS open only shows it.
-        for (int i = 0; i < 2; i++) {
-            ASSERT_EQ(uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT), 0);
-        }
+        openSystemPanel();
+        ASSERT_EQ(uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT), 0);
         EXPECT_EQ(press(button), 0);
-        EXPECT_EQ(std::make_pair(*handle, uitest::PanelWidget(first)->isVisible()),
-                  std::make_pair(first, true));
+        int visible = 0;
+        GetPanelAttribute(first, ATTR_VISIBLE, &visible);
+        EXPECT_EQ(std::make_pair(*handle, visible), std::make_pair(first, 1));
     }
     EXPECT_EQ(uitest::LoadedPanelCount(), loaded + 2);
     EXPECT_EQ(popups(), "");
