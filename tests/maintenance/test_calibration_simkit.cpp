@@ -129,14 +129,7 @@ TEST_F(CalibrationTest, CommitsSendWhatTheControlSays)
         EXPECT_EQ(calls(), sent);
         EXPECT_EQ(values(fticPanel, {led, threshold}), after) << sent;
     }
-    // In demonstration mode no control or event calls the driver or sets a flag.
-    demonstration(1);
-    for (int control = FTIC_IN1_LEVEL_POS; control <= FTIC_IN2_OUT_OF_TOL; control++) {
-        for (int event : {EVENT_COMMIT, EVENT_VAL_CHANGED}) {
-            kq3917cal_fticCallback(fticPanel, control, event, nullptr, 0, 0);
-        }
-    }
-    EXPECT_EQ(calls() + flags() + popups(), "0 0");
+    EXPECT_EQ(popups(), "");
 }
 
 // A threshold DAC that cannot be read when the hysteresis is toggled: its
@@ -167,7 +160,8 @@ TEST_F(CalibrationTest, UnreadThresholdIsNeverSent)
 }
 
 // Real clicks on the toggles: on sets the function and the system timeout,
-// moves the flag and turns the other toggle off; off only clears the flags.
+// moves the flag and turns the other toggle off; off only clears the flags;
+// in demonstration mode nothing is sent and no flag set.
 // The close box ends a running calibration measurement, in demonstration
 // mode too; the menu's Close only hides the panel. The toggles wait for the
 // next focus.
@@ -187,7 +181,8 @@ TEST_F(CalibrationTest, TogglesAndClosingSwitchTheCalibrationMeasurement)
         {FTIC_IN1_MEASURE, 0, in1, "1 0 1 0", true},
         {0, 1, "", "0 0 1 0", false},
         {FTIC_IN2_MEASURE, 0, in2, "0 1 0 1", true},
-        {FTIC_IN2_MEASURE, 0, "", "0 0 0 0", true}};
+        {FTIC_IN2_MEASURE, 0, "", "0 0 0 0", true},
+        {FTIC_IN2_MEASURE, 1, "", "0 0 0 1", true}};
     for (const auto &[action, demo, sent, state, stays] : steps) {
         SCOPED_TRACE(testing::Message() << action << " demo " << demo);
         demonstration(demo);
@@ -364,7 +359,6 @@ TEST_F(CalibrationTest, EditsSendTheWholeTextOfEditableItemsOnly)
         for (int event : {EVENT_VAL_CHANGED, EVENT_COMMIT}) {
             kq3917cal_nvmCallback(nvmPanel, control, event, nullptr, 0, 0);
         }
-        QTest::keyClicks(field(control), "xyz");
     }
     EXPECT_EQ(calls(), "");
 }
@@ -413,8 +407,7 @@ TEST_F(CalibrationTest, OneRefreshOrHandlerGivesOneReport)
         std::string counts;
         for (const uitest::PopupRecord &popup : uitest::Popups()) {
             int lines = 0;
-            for (size_t at = popup.text.find(": 0xBFFF0015\n"); at != std::string::npos;
-                 at = popup.text.find(": 0xBFFF0015\n", at + 1)) {
+            for (size_t at = 0; (at = popup.text.find(": 0xBFFF0015\n", at)) != std::string::npos; at++) {
                 lines++;
             }
             counts += popup.title + " " + std::to_string(lines) + ";";

@@ -33,11 +33,6 @@ std::string imageFile(const std::string &name, long size, int fill = -1)
     return path;
 }
 
-long openDescriptors()
-{
-    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
-}
-
 // Counts the paints of a widget.
 struct PaintCounter : QObject {
     int paints = 0;
@@ -77,6 +72,9 @@ class FirmwareTest : public MaintenanceTest
                                int answer = 1, long grow = 0)
     {
         Transfer t;
+        auto openDescriptors = [] {
+            return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+        };
         const long descriptors = openDescriptors();
         QWidget *progress = uitest::ControlWidget(configSysPanel, CONFIGSYS_PROGRESS);
         PaintCounter counter;
