@@ -19,7 +19,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 inline const ViStatus kError = -1074001000; // a status with no text of its own
@@ -57,9 +56,7 @@ class MaintenanceTest : public ::testing::Test
         drvtest::StopRecording();
         drvtest::ClearRefusals();
         for (int *panel : {&configSysPanel, &fticPanel, &nvmPanel, &mainPanel}) {
-            if (*panel > 0) {
-                DiscardPanel(*panel);
-            }
+            DiscardPanel(*panel); // 0: no panel, nothing done
             *panel = 0;
         }
         uitest::Deactivate();
