@@ -1082,7 +1082,7 @@ ViStatus Module::in16(ViBusAddress offset, ViUInt16 *value)
     if (offset == kRegResponse) {
         if (mailboxBusyPolls_ > 0) {
             --mailboxBusyPolls_;
-            *value = kResponseBusy;
+            *value = busyResponse_;
         } else {
             *value = mailboxAnswer_;
         }

@@ -106,6 +106,8 @@ class Module
     // Reads of the response word that answer "busy" after each command
     // (default 1, so the answer comes on the second poll).
     void setMailboxLatency(int polls);
+    // Fault hook: the word those busy reads give instead of 0x0001.
+    void setBusyResponse(ViUInt16 word) { busyResponse_ = word; }
     // Values only the module keeps (there is no query operation for them).
     ViInt16 interruptLevel() const { return interruptLevel_; }
     ViInt16 interruptMask() const { return interruptMask_; }
@@ -280,6 +282,7 @@ class Module
     ViUInt16 mailboxAnswer_ = kResponseIdle;
     int mailboxBusyPolls_ = 0;
     int mailboxLatency_ = 1;
+    ViUInt16 busyResponse_ = kResponseBusy;
     int expectedBlock_ = 0;
     int refusedBlock_ = -1;
     ViUInt16 refusedCode_ = kFirmwareFlashWrite;
