@@ -4,20 +4,14 @@
 // labels that tell readings apart, and the right-click menu.
 #include "uitest_support.h"
 
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QTemporaryDir>
-#include <cmath>
 #include <fstream>
 #include <set>
 #include <sstream>
 
-namespace
-{
-
 using Graphs = KindsPanel;
 
-std::string ints(QCPBarsDataContainer &data)
+static std::string ints(QCPBarsDataContainer &data)
 {
     std::string out;
     for (const QCPBarsData &d : data)
@@ -67,7 +61,7 @@ TEST_F(Graphs, PlotsByHandle)
     EXPECT_EQ(bars({1}, {1}), 5);
 }
 
-std::string range(const QCPRange &r)
+static std::string range(const QCPRange &r)
 {
     return QString("%1..%2").arg(r.lower).arg(r.upper).toStdString();
 }
@@ -209,5 +203,3 @@ TEST_F(Graphs, RightClickMenuSavesThroughTheFileDialog)
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "chart.png graph.pdf points.csv");
 }
-
-} // namespace

@@ -6,13 +6,22 @@
 #include "userint.h"
 #include "userint_testseam.h"
 
+#include <QAction>
 #include <QApplication>
-#include <QFocusEvent>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
+#include <QToolTip>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
