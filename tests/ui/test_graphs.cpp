@@ -1,108 +1,205 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Graph operations: PlotXY, DeleteGraphPlot and SetAxisRange on the graph of
-// the panel of every kind, read back from the plotting widget.
+// Graphs and strip charts, read back from the plotting widget: plots by
+// handle, axis ranges, scales and captions, points at their times, tick
+// labels that tell readings apart, and the right-click menu.
 #include "uitest_support.h"
 
-#include <qcustomplot.h>
+#include <QTemporaryDir>
+#include <fstream>
+#include <set>
+#include <sstream>
 
-#include <cmath>
+using Graphs = KindsPanel;
 
-namespace
+static std::string ints(QCPBarsDataContainer &data)
 {
-
-class Graph : public KindsPanel
-{
-  protected:
-    QCustomPlot *plot() const { return dynamic_cast<QCustomPlot *>(widget(FX_GRAPH)); }
-    int plotBars(const std::vector<double> &x, const std::vector<int> &y, int colour = VAL_RED)
-    {
-        return PlotXY(panel, FX_GRAPH, x.data(), y.data(), (int)x.size(), VAL_DOUBLE, VAL_INTEGER,
-                      VAL_VERTICAL_BAR, VAL_NO_POINT, VAL_SOLID, 1, colour);
-    }
-    static std::string range(const QCPAxis *axis)
-    {
-        return std::to_string(axis->range().lower) + ".." + std::to_string(axis->range().upper);
-    }
-};
-
-// Handles count up per graph; the data, the bar width (the smallest x step)
-// and the colour arrive as passed, integer y values included.
-TEST_F(Graph, PlotXYDrawsWhatItIsGiven)
-{
-    ASSERT_NE(plot(), nullptr);
-    EXPECT_EQ(plotBars({1.0, 2.0, 4.0}, {7, -3, 5}), 1);
-    const double x[] = {0.5, 1.5}, y[] = {2.25, 3.5};
-    EXPECT_EQ(PlotXY(panel, FX_GRAPH, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE, VAL_NO_POINT, VAL_SOLID,
-                     1, 0x0000FF),
-              2);
-    ASSERT_EQ(plot()->plottableCount(), 2);
-    auto *bars = dynamic_cast<QCPBars *>(plot()->plottable(0));
-    ASSERT_NE(bars, nullptr);
-    std::string points;
-    for (const QCPBarsData &d : *bars->data())
-        points += std::to_string((int)d.key) + ":" + std::to_string((int)d.value) + " ";
-    EXPECT_EQ(points, "1:7 2:-3 4:5 ");
-    EXPECT_DOUBLE_EQ(bars->width(), 1.0);
-    EXPECT_EQ(bars->brush().color().rgb() & 0xFFFFFF, 0xFF0000u);
-    auto *line = dynamic_cast<QCPGraph *>(plot()->plottable(1));
-    ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->data()->size(), 2);
-    EXPECT_DOUBLE_EQ(line->data()->at(1)->value, 3.5);
-    EXPECT_EQ(line->pen().color().rgb() & 0xFFFFFF, 0x0000FFu);
-
-    // Refused: a strip chart, a control that is no graph, an unknown data type.
-    EXPECT_LT(PlotXY(panel, FX_STRIP, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, 0, 0, 0, 1, 0), 0);
-    EXPECT_LT(PlotXY(panel, FX_DBL, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, 0, 0, 0, 1, 0), 0);
-    EXPECT_EQ(PlotXY(panel, FX_GRAPH, x, y, 2, 99, VAL_DOUBLE, 0, 0, 0, 1, 0), UIE_INVALID_VALUE_TYPE);
-    EXPECT_EQ(plot()->plottableCount(), 2);
-    EXPECT_EQ(plotBars({1.0}, {1}), 3);
+    std::string out;
+    for (const QCPBarsData &d : data)
+        out += std::to_string(int(d.key)) + ":" + std::to_string(int(d.value)) + " ";
+    return out;
 }
 
-// One plot by its handle, then every plot (-1); an unknown handle is refused
-// and changes nothing.
-TEST_F(Graph, DeleteGraphPlotRemovesOneOrEvery)
+// Handles count up per graph and are never reused; data, bar width (the
+// smallest x step), colours and error bars arrive as passed; one plot goes by
+// its handle, with its error bars, or every plot by -1.
+TEST_F(Graphs, PlotsByHandle)
 {
-    ASSERT_EQ(plotBars({1.0, 2.0}, {1, 2}), 1);
-    ASSERT_EQ(plotBars({1.0, 2.0}, {3, 4}), 2);
-    ASSERT_EQ(plotBars({1.0, 2.0}, {5, 6}), 3);
-    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, 2, VAL_IMMEDIATE_DRAW), UIE_NO_ERROR);
-    ASSERT_EQ(plot()->plottableCount(), 2);
-    auto firstValue = [this](int i) {
-        return (int)dynamic_cast<QCPBars *>(plot()->plottable(i))->data()->at(0)->value;
+    const auto bars = [this](std::vector<double> x, std::vector<int> y) {
+        return PlotXY(panel, FX_GRAPH, x.data(), y.data(), int(x.size()), VAL_DOUBLE, VAL_INTEGER,
+                      VAL_VERTICAL_BAR, VAL_NO_POINT, VAL_SOLID, 1, VAL_RED);
     };
-    EXPECT_EQ(firstValue(0) * 10 + firstValue(1), 15); // plots 1 and 3 are left
-    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, 2, VAL_DELAYED_DRAW), UIE_INVALID_VALUE);
-    EXPECT_EQ(plot()->plottableCount(), 2);
-    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, -1, VAL_DELAYED_DRAW), UIE_NO_ERROR);
+    const double nan = std::nan(""), x[] = {1, 2, 4}, y[] = {10, 5, 2}, low[] = {8, 4, nan},
+                 high[] = {13, 7, 3};
+    EXPECT_EQ(bars({1, 2, 4}, {7, -3, 5}), 1);
+    EXPECT_EQ(PlotXY(panel, FX_GRAPH, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE, 0, 0, 1, 0x0000FF), 2);
+    EXPECT_EQ(PlotXYBounds(panel, FX_GRAPH, x, y, low, high, 3, 0x40C0FF), 3);
+    EXPECT_EQ(bars({1, 2}, {9, 8}), 4);
+    ASSERT_EQ(plot()->plottableCount(), 5);
+    auto *first = static_cast<QCPBars *>(plot()->plottable(0));
+    EXPECT_EQ(ints(*first->data()), "1:7 2:-3 4:5 ");
+    EXPECT_DOUBLE_EQ(first->width(), 1.0);
+    EXPECT_EQ(first->brush().color().rgb() & 0xFFFFFF, 0xFF0000u);
+    auto *line = static_cast<QCPGraph *>(plot()->plottable(1));
+    EXPECT_DOUBLE_EQ(line->data()->at(1)->value, 5);
+    EXPECT_EQ(line->pen().color().rgb() & 0xFFFFFF, 0x0000FFu);
+    std::string spans; // a NaN bound draws no bar on its side
+    for (const QCPErrorBarsData &d : *static_cast<QCPErrorBars *>(plot()->plottable(3))->data())
+        spans += std::to_string(int(d.errorMinus)) + "/" + std::to_string(int(d.errorPlus)) + " ";
+    EXPECT_EQ(spans, "2/3 1/2 0/1 ");
+    // Refused: a strip chart, a control that is no graph, an unknown data type.
+    EXPECT_EQ(PlotXY(panel, FX_STRIP, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, 0, 0, 0, 1, 0), UIE_INVALID_CONTROL);
+    EXPECT_EQ(PlotXYBounds(panel, FX_STRIP, x, y, low, high, 3, 0), UIE_INVALID_CONTROL);
+    EXPECT_LT(PlotXY(panel, FX_DBL, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, 0, 0, 0, 1, 0), 0);
+    EXPECT_EQ(PlotXY(panel, FX_GRAPH, x, y, 2, 99, VAL_DOUBLE, 0, 0, 0, 1, 0), UIE_INVALID_VALUE_TYPE);
+    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, 3, VAL_IMMEDIATE_DRAW), 0);
+    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, 1, VAL_DELAYED_DRAW), 0);
+    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, 3, VAL_DELAYED_DRAW), UIE_INVALID_VALUE);
+    ASSERT_EQ(plot()->plottableCount(), 2);
+    EXPECT_EQ(ints(*static_cast<QCPBars *>(plot()->plottable(1))->data()), "1:9 2:8 ");
+    EXPECT_EQ(DeleteGraphPlot(panel, FX_GRAPH, -1, VAL_DELAYED_DRAW), 0);
     EXPECT_EQ(plot()->plottableCount(), 0);
-    EXPECT_EQ(plotBars({1.0}, {1}), 4); // handles are not reused
+    EXPECT_EQ(bars({1}, {1}), 5);
+}
+
+static std::string range(const QCPRange &r)
+{
+    return QString("%1..%2").arg(r.lower).arg(r.upper).toStdString();
 }
 
 // Manual ranges hold against new plots; autoscale follows the data again;
 // no-change keeps an axis; a range that is empty, reversed or not finite is
 // refused and changes neither axis.
-TEST_F(Graph, SetAxisRangeFixesOrFreesEachAxis)
+TEST_F(Graphs, SetAxisRangeFixesOrFreesEachAxis)
 {
-    ASSERT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_MANUAL, -1.0, 11.0, VAL_MANUAL, 0.0, 100.0), UIE_NO_ERROR);
-    ASSERT_EQ(plotBars({2.0, 3.0, 4.0}, {5, 50, 500}), 1);
-    EXPECT_EQ(range(plot()->xAxis) + " " + range(plot()->yAxis), "-1.000000..11.000000 0.000000..100.000000");
-    ASSERT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_NO_CHANGE, 0, 0, VAL_AUTOSCALE, 0, 0), UIE_NO_ERROR);
-    EXPECT_EQ(range(plot()->xAxis), "-1.000000..11.000000");
-    EXPECT_GE(plot()->yAxis->range().upper, 500.0);
-    EXPECT_LE(plot()->yAxis->range().lower, 5.0);
-    ASSERT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_AUTOSCALE, 0, 0, VAL_MANUAL, 1.0, 2.0), UIE_NO_ERROR);
-    EXPECT_LE(plot()->xAxis->range().lower, 2.0);
-    EXPECT_GE(plot()->xAxis->range().upper, 4.0);
-    EXPECT_LT(plot()->xAxis->range().upper, 11.0);
-    const std::string before = range(plot()->xAxis) + " " + range(plot()->yAxis);
-    for (auto [xmin, xmax] : {std::pair{3.0, 3.0}, {4.0, 3.0}, {0.0, NAN}, {-INFINITY, 1.0}}) {
-        EXPECT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_MANUAL, xmin, xmax, VAL_MANUAL, 0.0, 1.0),
+    ASSERT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_MANUAL, -1.0, 11.0, VAL_MANUAL, 0.0, 100.0), 0);
+    const double x[] = {2, 3, 4}, y[] = {5, 50, 500};
+    ASSERT_EQ(PlotXY(panel, FX_GRAPH, x, y, 3, VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE, 0, 0, 1, 0), 1);
+    EXPECT_EQ(range(plot()->xAxis->range()) + " " + range(plot()->yAxis->range()), "-1..11 0..100");
+    ASSERT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_NO_CHANGE, 0, 0, VAL_AUTOSCALE, 0, 0), 0);
+    EXPECT_EQ(range(plot()->xAxis->range()) + " " + range(plot()->yAxis->range()), "-1..11 5..500");
+    ASSERT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_AUTOSCALE, 0, 0, VAL_MANUAL, 1.0, 2.0), 0);
+    EXPECT_EQ(range(plot()->xAxis->range()) + " " + range(plot()->yAxis->range()), "2..4 1..2");
+    for (auto [min, max] : {std::pair{3.0, 3.0}, {4.0, 3.0}, {0.0, NAN}, {-INFINITY, 1.0}}) {
+        EXPECT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_MANUAL, min, max, VAL_MANUAL, 0.0, 1.0),
                   UIE_INVALID_VALUE);
-        EXPECT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_MANUAL, 0.0, 1.0, VAL_MANUAL, xmin, xmax),
+        EXPECT_EQ(SetAxisRange(panel, FX_GRAPH, VAL_MANUAL, 0.0, 1.0, VAL_MANUAL, min, max),
                   UIE_INVALID_VALUE);
     }
-    EXPECT_EQ(range(plot()->xAxis) + " " + range(plot()->yAxis), before);
+    EXPECT_EQ(range(plot()->xAxis->range()) + " " + range(plot()->yAxis->range()), "2..4 1..2");
     EXPECT_LT(SetAxisRange(panel, FX_DBL, VAL_MANUAL, 0.0, 1.0, VAL_MANUAL, 0.0, 1.0), 0);
 }
 
-} // namespace
+// Map modes and captions: graphs take both, strip charts only captions.
+TEST_F(Graphs, LogarithmicAxesAndCaptions)
+{
+    const struct {
+        int control, attribute, status;
+    } cases[] = {{FX_GRAPH, ATTR_XMAP_MODE, 0},
+                 {FX_GRAPH, ATTR_YMAP_MODE, 0},
+                 {FX_STRIP, ATTR_XMAP_MODE, UIE_INVALID_ATTRIBUTE},
+                 {FX_DBL, ATTR_XNAME, UIE_INVALID_ATTRIBUTE}};
+    for (const auto &c : cases)
+        EXPECT_EQ(SetCtrlAttribute(panel, c.control, c.attribute, VAL_LOG), c.status) << c.attribute;
+    EXPECT_EQ(SetCtrlAttribute(panel, FX_GRAPH, ATTR_YMAP_MODE, 7), UIE_INVALID_VALUE);
+    int mode = -1;
+    EXPECT_EQ(GetCtrlAttribute(panel, FX_GRAPH, ATTR_YMAP_MODE, &mode), 0);
+    EXPECT_EQ(mode, VAL_LOG);
+    EXPECT_EQ(plot()->xAxis->scaleType(), QCPAxis::stLogarithmic);
+    EXPECT_EQ(SetCtrlAttribute(panel, FX_GRAPH, ATTR_XNAME, "tau (s)"), 0);
+    EXPECT_EQ(SetCtrlAttribute(panel, FX_STRIP, ATTR_YNAME, "Hz"), 0);
+    EXPECT_EQ(plot()->xAxis->label(), "tau (s)");
+    EXPECT_EQ(plot(FX_STRIP)->yAxis->label(), "Hz");
+}
+
+// The trace keeps the last "points" (5 in the fixture) at their times, and the
+// x window spans the history at the mean spacing. Readings of 100 kHz with
+// millihertz noise get tick labels that tell them apart.
+TEST_F(Graphs, StripChartPlacesPointsAtTheirTimes)
+{
+    const struct {
+        std::vector<double> seconds;
+        const char *held; // times of the points kept
+        double lower, upper;
+    } cases[] = {
+        {{0}, "0 ", 0, 4},                           // one point: a window of unit steps
+        {{0, 0.5}, "0 0.5 ", 0, 2},                  // fills from the left
+        {{0, 0.1, 0.3}, "0 0.1 0.3 ", 0, 0.6},       // uneven: the mean spacing
+        {{0, 1, 2, 3, 4, 5, 6}, "2 3 4 5 6 ", 2, 6}, // full: scrolls
+        {{7.5, 8, 9.5}, "7.5 8 9.5 ", 7.5, 11.5},    // any start
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.held);
+        panel = load(FX_KINDS);
+        for (double t : c.seconds)
+            ASSERT_EQ(PlotStripChartPoint(panel, FX_STRIP, t, 100000 + t / 1000), 0);
+        std::string held;
+        for (const QCPGraphData &p : *plot(FX_STRIP)->graph(0)->data()) {
+            held += QString::number(p.key).toStdString() + " ";
+            EXPECT_EQ(p.value, 100000 + p.key / 1000);
+        }
+        EXPECT_EQ(held, c.held);
+        EXPECT_EQ(range(plot(FX_STRIP)->xAxis->range()), range({c.lower, c.upper}));
+        plot(FX_STRIP)->replot();
+        const QVector<QString> labels = plot(FX_STRIP)->yAxis->tickVectorLabels();
+        EXPECT_GE(labels.size(), 2);
+        EXPECT_EQ(std::set<QString>(labels.begin(), labels.end()).size(), size_t(labels.size()));
+    }
+    EXPECT_EQ(PlotStripChartPoint(panel, FX_GRAPH, 0, 1), UIE_INVALID_CONTROL);
+}
+
+// A real right click on a plot offers its items; the file comes through the
+// file dialog, its first bytes as written; a file that cannot be opened is
+// said with why; only the strip chart saves its data.
+TEST_F(Graphs, RightClickMenuSavesThroughTheFileDialog)
+{
+    const QTemporaryDir dir;
+    const auto path = [&dir](const char *name) {
+        return *name == '/' ? name : dir.filePath(name).toStdString();
+    };
+    const double times[] = {0, 0.5, 1}, values[] = {1.5, -2.25, 1e-15};
+    for (int i = 0; i < 3; i++)
+        PlotStripChartPoint(panel, FX_STRIP, times[i], values[i]);
+    const std::string png("\x89PNG", 4);
+    const struct {
+        int control;
+        const char *item, *file; // chosen in the dialog ("": cancelled)
+        const char *saved;       // the file that appears ("": none)
+        std::string start;       // its first bytes, or the popup "title|text"
+    } cases[] = {
+        {FX_STRIP, "Save Image…", "chart.png", "chart.png", png},
+        {FX_STRIP, "Save Image…", "chart", "chart.png", png},
+        {FX_GRAPH, "Save Image…", "graph.pdf", "graph.pdf", "%PDF"},
+        {FX_STRIP, "Save Data…", "points.csv", "points.csv", "time_s,value\n0,1.5\n0.5,-2.25\n1,1e-15\n"},
+        {FX_STRIP, "Save Data…", "", "", ""},
+        {FX_STRIP, "Save Data…", "/dev/full", "",
+         "File Open Error|Error opening file\n/dev/full: a device, not a regular file"},
+        {FX_GRAPH, "Save Data…", nullptr, "", ""}, // no such item
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.item << " " << (c.file ? c.file : "-"));
+        uitest::Activate();
+        if (c.file)
+            uitest::ScriptFileDialog(*c.file ? VAL_NEW_FILE_SELECTED : VAL_NO_FILE_SELECTED, path(c.file));
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20),
+                                widget(c.control)->mapToGlobal(QPoint(20, 20)));
+        QApplication::sendEvent(widget(c.control), &click);
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        QAction *chosen = nullptr;
+        for (QAction *action : menu->actions())
+            chosen = action->text() == QString::fromUtf8(c.item) ? action : chosen;
+        menu->close();
+        EXPECT_EQ(chosen != nullptr, c.file != nullptr);
+        if (!chosen)
+            continue;
+        chosen->trigger();
+        std::string said;
+        for (const auto &p : uitest::Popups())
+            said += p.title + "|" + p.text;
+        std::ostringstream written;
+        written << std::ifstream(path(c.saved)).rdbuf();
+        EXPECT_EQ(*c.saved ? written.str().substr(0, c.start.size()) : said, c.start);
+        EXPECT_EQ(uitest::FileDialogs().at(0).buttonLabel, VAL_SAVE_BUTTON);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "chart.png graph.pdf points.csv");
+}

@@ -1,78 +1,51 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Popups, file dialogs and launching through the seam; real modal popups for
-// the keys, the focus returning to a panel, timers and a press in progress.
+// the keys, the focus returning to a panel, timers, a press in progress and a
+// path too long for the caller.
 #include "uitest_support.h"
 
-#include <QApplication>
-#include <QDialog>
 #include <QProxyStyle>
-#include <QTest>
-#include <QTimer>
 
-namespace
-{
+using Popups = KindsPanel;
 
-using Seam = KindsPanel;
-
-auto fields(const uitest::PopupRecord &r)
-{
-    return std::tie(r.kind, r.title, r.text, r.buttons, r.enterButton, r.escapeButton, r.answer, r.scripted);
-}
-
-TEST_F(Seam, PopupsAreRecordedAndAnsweredFromTheScript)
+TEST_F(Popups, SeamRecordsAndAnswersFromTheScript)
 {
     uitest::ScriptPopupAnswers({1, 2});
-    EXPECT_EQ(ConfirmPopup("Reset", "Reset the module?"), 1);
-    EXPECT_EQ(GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2), 2);
-    EXPECT_EQ(ConfirmPopup("Again", "?"), 0);                                         // unscripted: no
-    EXPECT_EQ(GenericMessagePopup("G", "t", "A", "", "", nullptr, 0, 0, 1, 1, 2), 2); // unscripted: Esc
-    EXPECT_EQ(MessagePopup("API Error", "setting IN1 coupling"), 0);
-    const uitest::PopupRecord expected[] = {
-        {"confirm", "Reset", "Reset the module?", {}, 0, 0, 1, true},
-        {"generic", "Error", "text", {"Ignore", "Demo"}, 1, 2, 2, true},
-        {"confirm", "Again", "?", {}, 0, 0, 0, false},
-        {"generic", "G", "t", {"A"}, 1, 2, 2, false}, // empty labels are no buttons
-        {"message", "API Error", "setting IN1 coupling", {}, 0, 0, 1, false}};
-    const auto &p = uitest::Popups();
-    ASSERT_EQ(p.size(), std::size(expected));
-    for (size_t i = 0; i < p.size(); ++i)
-        EXPECT_EQ(fields(p[i]), fields(expected[i])) << i;
-}
-
-TEST_F(Seam, FileDialogsAnswerFromTheScriptAndNeverCutAPath)
-{
     uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, "/tmp/data.csv");
-    uitest::ScriptFileDialog(VAL_EXISTING_FILE_SELECTED, "/tmp/a-rather-long-name.bin");
-    char path[MAX_PATHNAME_LEN], small[8];
-    EXPECT_EQ(
+    char path[MAX_PATHNAME_LEN], none[8];
+    const std::vector<int> answers = {
+        ConfirmPopup("Reset", "Reset the module?"),
+        GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
+        ConfirmPopup("Again", "?"),                                         // unscripted: no
+        GenericMessagePopup("G", "t", "A", "", "", nullptr, 0, 0, 1, 1, 2), // unscripted: Esc
+        MessagePopup("API Error", "setting IN1 coupling"),
         FileSelectPopup("", "*.csv", "", "Save Data", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path)),
-        VAL_NEW_FILE_SELECTED);
+        FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, none, int(sizeof none))};
+    EXPECT_EQ(answers, (std::vector<int>{1, 2, 0, 2, 0, VAL_NEW_FILE_SELECTED, VAL_NO_FILE_SELECTED}));
     EXPECT_STREQ(path, "/tmp/data.csv");
-    EXPECT_EQ(FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, small, int(sizeof small)),
-              VAL_NO_FILE_SELECTED); // the path does not fit
-    EXPECT_STREQ(small, "");
-    EXPECT_EQ(FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, path, int(sizeof path)),
-              VAL_NO_FILE_SELECTED); // unscripted
+    std::string recorded; // kind title:text enter escape answer, * when scripted, then the buttons
+    for (const uitest::PopupRecord &r : uitest::Popups()) {
+        recorded += r.kind + " " + r.title + ":" + r.text + " " + std::to_string(r.enterButton) +
+                    std::to_string(r.escapeButton) + std::to_string(r.answer) + (r.scripted ? "*" : "");
+        for (const std::string &b : r.buttons)
+            recorded += " " + b;
+        recorded += "\n";
+    }
+    EXPECT_EQ(recorded,
+              "confirm Reset:Reset the module? 001*\ngeneric Error:text 122* Ignore Demo\n"
+              "confirm Again:? 000\ngeneric G:t 122 A\nmessage API Error:setting IN1 coupling 001\n");
     const auto &d = uitest::FileDialogs();
-    ASSERT_EQ(d.size(), 3u);
+    ASSERT_EQ(d.size(), 2u);
     EXPECT_EQ(std::tie(d[0].defaultFileSpec, d[0].title, d[0].buttonLabel, d[0].allowMakeDirectory),
               std::make_tuple("*.csv", "Save Data", VAL_SAVE_BUTTON, 1));
-}
-
-TEST_F(Seam, LaunchRecordsTheCommandAndRefusesMissingPrograms)
-{
-    const char *args[] = {"one two", "$HOME;rm"};
-    EXPECT_EQ(LaunchExecutable("sh", args, 2), 0);
-    EXPECT_EQ(LaunchExecutable("no-such-program-uct", args, 1), UIE_PROGRAM_NOT_FOUND);
-    EXPECT_EQ(LaunchExecutable("/nonexistent/hh", nullptr, 0), UIE_PROGRAM_NOT_FOUND);
-    EXPECT_EQ(uitest::LaunchedCommands(),
-              (std::vector<std::vector<std::string>>{{"sh", "one two", "$HOME;rm"}}));
-    uitest::Deactivate();
+    // Launching is recorded, but a program that cannot be found is refused, seam or not.
     EXPECT_EQ(LaunchExecutable("no-such-program-uct", nullptr, 0), UIE_PROGRAM_NOT_FOUND);
+    uitest::Deactivate();
+    EXPECT_EQ(LaunchExecutable("/nonexistent/hh", nullptr, 0), UIE_PROGRAM_NOT_FOUND);
 }
 
-// Runs an input action in the modal popup as soon as it is up.
-void inPopup(std::function<void(QWidget *)> input)
+// Runs an input action in the real modal popup as soon as it is up.
+static void inPopup(std::function<void(QWidget *)> input)
 {
     QTimer::singleShot(0, [input] {
         QWidget *popup = QApplication::activeModalWidget();
@@ -80,21 +53,27 @@ void inPopup(std::function<void(QWidget *)> input)
         input(popup->focusWidget() ? popup->focusWidget() : popup);
     });
 }
-void pressInPopup(Qt::Key key)
+static void pressInPopup(Qt::Key key)
 {
     inPopup([key](QWidget *w) { QTest::keyClick(w, key); });
 }
 
 TEST(RealPopups, EnterAndEscChooseTheirButtons)
 {
-    for (const auto &[key, button] : {std::pair{Qt::Key_Return, 1}, std::pair{Qt::Key_Escape, 2}}) {
-        pressInPopup(key);
-        EXPECT_EQ(GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
-                  button);
-    }
-    for (const auto &[key, answer] : {std::pair{Qt::Key_Escape, 0}, std::pair{Qt::Key_Return, 1}}) {
-        pressInPopup(key);
-        EXPECT_EQ(ConfirmPopup("Confirm", "Sure?"), answer);
+    const struct {
+        Qt::Key key;
+        bool confirm;
+        int answer;
+    } cases[] = {{Qt::Key_Return, false, 1},
+                 {Qt::Key_Escape, false, 2},
+                 {Qt::Key_Return, true, 1},
+                 {Qt::Key_Escape, true, 0}};
+    for (const auto &c : cases) {
+        pressInPopup(c.key);
+        EXPECT_EQ(c.confirm ? ConfirmPopup("Confirm", "Sure?")
+                            : GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0,
+                                                  1, 1, 2),
+                  c.answer);
     }
     char response[4] = "zz";
     inPopup([](QWidget *w) { QTest::keyClicks(w, "12345"), QTest::keyClick(w, Qt::Key_Return); });
@@ -102,80 +81,59 @@ TEST(RealPopups, EnterAndEscChooseTheirButtons)
     EXPECT_STREQ(response, "123"); // at most maxResponseLength characters
 }
 
-TEST_F(KindsPanel, ReturningFromAPopupIsNotGettingTheFocus)
+TEST_F(Popups, ReturningFromAPopupIsNotGettingTheFocus)
 {
     uitest::Deactivate(); // real popups
     DisplayPanel(panel);
     ProcessSystemEvents();
-    ASSERT_EQ(raised, (std::vector<Raised>{{panel, 0, EVENT_GOT_FOCUS}})); // first display
+    ASSERT_EQ(raised, events(0, {EVENT_GOT_FOCUS})); // first display
     raised.clear();
     pressInPopup(Qt::Key_Return);
     MessagePopup("API Error", "reading aperture setting");
     uitest::PanelWidget(panel)->activateWindow(); // the window system hands the focus back
     ProcessSystemEvents();
     EXPECT_TRUE(raised.empty());
-
     DisplayPanel(load(FX_PLAIN)); // a real activation still counts
     ProcessSystemEvents();
     DisplayPanel(panel);
     ProcessSystemEvents();
-    EXPECT_EQ(raised, (std::vector<Raised>{{panel, 0, EVENT_GOT_FOCUS}}));
+    EXPECT_EQ(raised, events(0, {EVENT_GOT_FOCUS}));
 }
 
-// Closes whatever real popup is up once the given time has passed.
-void closePopupAfter(int ms)
-{
-    QTimer::singleShot(ms, [] {
-        if (auto *popup = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-            popup->reject();
-    });
-}
-
-// A real timer is due every millisecond while each kind of real popup is up,
-// opened from a callback (a click) or from outside any: no tick runs until the
-// popup is gone, and the ticks missed meanwhile are dropped.
-TEST_F(KindsPanel, NoTimerTickWhileACallbackOrAPopupRuns)
+// A real timer is due every millisecond while a real popup is up, opened from
+// a callback (a click) or from outside any: no tick runs until the popup is
+// gone, and the ticks missed meanwhile are dropped. Every popup and the file
+// dialog run under the same rule.
+TEST_F(Popups, NoTimerTickWhileACallbackOrAPopupRuns)
 {
     uitest::Deactivate(); // real popups
     char path[MAX_PATHNAME_LEN];
-    const std::pair<const char *, std::function<void()>> popups[] = {
-        {"message", [] { MessagePopup("API Error", "setting channel coupling"); }},
-        {"confirm", [] { ConfirmPopup("Reset", "Reset the module?"); }},
-        {"generic", [] { GenericMessagePopup("Error", "text", "OK", "", "", nullptr, 0, 0, 1, 1, 1); }},
-        {"file",
+    const std::pair<bool, std::function<void()>> popups[] = {
+        {true, [] { MessagePopup("API Error", "setting channel coupling"); }},
+        {false,
          [&path] {
              FileSelectPopup("", "*.csv", "", "Save", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path));
          }},
     };
     QTimer *timer = widget(FX_TIMER)->findChild<QTimer *>();
     // A callback that processes events while the timer is due, no popup up.
-    onNextCallback = [timer] {
-        timer->start(0);
-        ProcessSystemEvents();
-        timer->stop();
-    };
+    onNextCallback = [timer] { timer->start(0), ProcessSystemEvents(), timer->stop(); };
     QTest::mouseClick(widget(FX_CMD), Qt::LeftButton);
     EXPECT_EQ(raised, events(FX_CMD, {EVENT_COMMIT}));
-    for (const auto &[kind, show] : popups) {
-        for (const bool fromCallback : {true, false}) {
-            raised.clear();
-            timer->start(1);
-            closePopupAfter(40);
-            if (fromCallback) {
-                onNextCallback = show;
-                QTest::mouseClick(widget(FX_CMD), Qt::LeftButton);
-            } else {
-                show();
-            }
-            timer->stop();
-            ProcessSystemEvents(); // nothing missed comes late
-            EXPECT_EQ(raised, fromCallback ? events(FX_CMD, {EVENT_COMMIT}) : std::vector<Raised>{})
-                << kind << " " << fromCallback;
-            timer->start(0); // and the timer still ticks
-            ProcessSystemEvents();
-            timer->stop();
-            EXPECT_FALSE(raised.empty() || raised.back().event != EVENT_TIMER_TICK) << kind;
-        }
+    for (const auto &[fromCallback, show] : popups) {
+        raised.clear();
+        timer->start(1);
+        QTimer::singleShot(40, [] { static_cast<QDialog *>(QApplication::activeModalWidget())->reject(); });
+        onNextCallback = fromCallback ? show : nullptr;
+        fromCallback ? QTest::mouseClick(widget(FX_CMD), Qt::LeftButton) : show();
+        timer->stop();
+        ProcessSystemEvents(); // nothing missed comes late
+        EXPECT_EQ(raised, fromCallback ? events(FX_CMD, {EVENT_COMMIT}) : std::vector<Raised>{})
+            << fromCallback;
+        timer->start(0); // and the timer still ticks
+        ProcessSystemEvents();
+        timer->stop();
+        EXPECT_FALSE(raised.empty() || raised.back().event != EVENT_TIMER_TICK) << fromCallback;
     }
 }
 
@@ -196,7 +154,7 @@ class FastRepeat : public QProxyStyle
 // A press on a spin arrow whose step shows a real popup (a module that no
 // longer answers): the release goes to the popup, yet the press ends there;
 // one press, one step, one popup.
-TEST_F(KindsPanel, APopupEndsThePressInProgress)
+TEST_F(Popups, APopupEndsThePressInProgress)
 {
     uitest::Deactivate(); // real popups
     DisplayPanel(panel);
@@ -208,7 +166,6 @@ TEST_F(KindsPanel, APopupEndsThePressInProgress)
     // focus can stay on the panel while the popup comes up).
     spin->setFocusPolicy(Qt::NoFocus);
     spin->clearFocus();
-    SetCtrlVal(panel, FX_INT, 5);
     int popups = 0;
     std::function<void()> failingStep = [&] {
         if (++popups > 3) // a fault repeats for ever: bound it
@@ -227,9 +184,37 @@ TEST_F(KindsPanel, APopupEndsThePressInProgress)
     spin->setStyle(nullptr);
     EXPECT_EQ(raised, events(FX_INT, {EVENT_VAL_CHANGED, EVENT_COMMIT}));
     EXPECT_EQ(popups, 1);
-    int value = 0;
-    GetCtrlVal(panel, FX_INT, &value);
-    EXPECT_EQ(value, 6);
+    EXPECT_EQ(value(FX_INT), 6);
 }
 
-} // namespace
+// The real file dialog with a path longer than the caller's buffer: the path
+// is never cut, and a real message says it is too long.
+TEST(RealFileDialog, APathTooLongForTheBufferIsSaidNeverCut)
+{
+    std::string typed = "/tmp"; // folders that do not exist, each name within the system's limit
+    while (typed.size() < 5000)
+        typed += "/" + std::string(200, 'd');
+    typed += "/data.csv";
+    std::string said;
+    // Answers whichever real popup is up: the dialog, then the message after it.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            name->setText(QString::fromStdString(typed));
+            QTest::keyClick(name, Qt::Key_Return);
+        } else if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            said = (box->windowTitle() + "|" + box->text()).toStdString();
+            QTest::keyClick(box, Qt::Key_Return);
+            answer.stop();
+        }
+    });
+    answer.start(10);
+    char path[MAX_PATHNAME_LEN] = "unset";
+    EXPECT_EQ(
+        FileSelectPopup("", "*.csv", "", "Save Data", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path)),
+        VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(path, "");
+    EXPECT_EQ(said, "File Select|The chosen path is too long (" + std::to_string(typed.size()) +
+                        " bytes; at most 4095 can be used):\n" + typed);
+}

@@ -1,13 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Shared by the layer's tests: a recorder behind the fixture's callbacks and
-// a fixture that loads the panel of every kind.
+// Shared by the layer's tests: a recorder behind the fixture's callbacks,
+// real-input helpers and a fixture that loads the panel of every kind.
 #pragma once
 
 #include "userint.h"
 #include "userint_testseam.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <QToolTip>
 #include <gtest/gtest.h>
+#include <qcustomplot.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,10 +41,28 @@ inline std::string fixture(const char *name)
     return std::string(UCT_UI_FIXTURES) + "/" + name;
 }
 
+// The text field of a control: the control itself or its inner editor.
+inline QLineEdit *field(QWidget *control)
+{
+    auto *edit = qobject_cast<QLineEdit *>(control);
+    return edit ? edit : control->findChild<QLineEdit *>();
+}
+// All selected, then the text typed key by key.
+inline void typeOver(QWidget *control, const char *text)
+{
+    QTest::keyClick(control, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(control, text);
+}
+inline void focusOut(QWidget *control)
+{
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(control, &out);
+}
+
 // Panels of the fixture file, and the controls of the panel of every kind.
 enum { FX_KINDS = 1, FX_PLAIN = 2, FX_MENU_ONE = 2 };
 enum { FX_CMD = 2, FX_TOGGLE, FX_INT, FX_DBL, FX_INT_IND, FX_RING, FX_TEXT, FX_TEXT_IND, FX_LABEL };
-enum { FX_LED = FX_LABEL + 1, FX_CHECK, FX_PROGRESS, FX_GRAPH, FX_STRIP, FX_TIMER, FX_QUIT };
+enum { FX_LED = FX_LABEL + 1, FX_CHECK, FX_PROGRESS, FX_GRAPH, FX_STRIP, FX_TIMER, FX_QUIT, FX_ENG };
 
 // A fresh copy of the panel of every kind, with the seam active.
 class KindsPanel : public testing::Test
@@ -56,6 +88,13 @@ class KindsPanel : public testing::Test
         return loaded.emplace_back(LoadPanel(0, fixture("kinds.uir").c_str(), resource));
     }
     QWidget *widget(int control) const { return uitest::ControlWidget(panel, control); }
+    QCustomPlot *plot(int control = FX_GRAPH) const { return static_cast<QCustomPlot *>(widget(control)); }
+    double value(int control) const
+    {
+        double v = -99;
+        EXPECT_EQ(GetCtrlVal(panel, control, &v), 0) << control;
+        return v;
+    }
     std::vector<Raised> events(int control, std::initializer_list<int> events) const
     {
         std::vector<Raised> out;
