@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Resource files that ask too much: nesting, sizes, timer intervals and
-// strip-chart lengths beyond sane bounds are refused with a reason, by the
-// parser that both the generator and the run-time use.
+// Resource files that ask for more than any panel needs: each bound is met,
+// then passed and refused with its reason, by the parser that both the
+// generator and the run-time use; the generator reads regular files only; a
+// file that differs from the one the program was built with is refused.
 #include "resourcekit.h"
 #include "uctpanels.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -18,90 +17,125 @@
 namespace
 {
 
-// One panel P with a timer and a strip chart; the arguments replace its
-// width, the timer's interval, the chart's length and the content of a
-// decoration frame.
-QByteArray panelFile(const QString &width = QStringLiteral("400"),
-                     const QString &interval = QStringLiteral("0.01"),
-                     const QString &points = QStringLiteral("500"), const QString &inner = QString())
+QString page(const QString &name, const QString &inner = {}, const QString &attributes = {},
+             const QString &width = QStringLiteral("40"))
 {
-    return QStringLiteral(R"(<ui version="4.0"><widget class="QTabWidget" name="resource">
- <widget class="QWidget" name="P">
-  <property name="geometry"><rect><x>0</x><y>0</y><width>%1</width><height>300</height></rect></property>
-  <widget class="Timer" name="P_TIMER"><property name="interval" stdset="0"><double>%2</double></property></widget>
-  <widget class="StripChart" name="P_CHART"><property name="points" stdset="0"><number>%3</number></property></widget>
-  <widget class="QFrame" name="frame">%4</widget>
- </widget></widget></ui>)")
-        .arg(width, interval, points, inner)
+    return QStringLiteral(
+               "<widget class=\"QWidget\" name=\"%1\"%2><property name=\"geometry\"><rect><width>%3"
+               "</width><height>30</height></rect></property>%4</widget>")
+        .arg(name, attributes, width, inner);
+}
+
+QByteArray file(const QString &pages, const QString &tail = {})
+{
+    return QStringLiteral(
+               "<ui version=\"4.0\"><widget class=\"QTabWidget\" name=\"resource\">%1</widget>%2</ui>")
+        .arg(pages, tail)
         .toUtf8();
 }
 
-QString nested(int levels)
+// pattern n times, each with its number for %1.
+QString numbered(const QString &pattern, int n)
 {
-    return QStringLiteral("<widget class=\"QFrame\" name=\"f\">").repeated(levels) +
-           QStringLiteral("</widget>").repeated(levels);
+    QString out;
+    for (int i = 0; i < n; ++i)
+        out += pattern.arg(i);
+    return out;
+}
+
+// A widget of class with one dynamic property of type.
+QString with(const char *cls, const char *property, const char *type, const char *value)
+{
+    return QStringLiteral("<widget class=\"%1\" name=\"P_%1\"><property name=\"%2\" stdset=\"0\"><%3>%4</%3>"
+                          "</property></widget>")
+        .arg(cls, property, type, value);
+}
+
+QString frameSized(const char *property, int width, int height)
+{
+    return QStringLiteral(
+               "<widget class=\"QFrame\" name=\"frame\"><property name=\"%1\"><size><width>%2</width>"
+               "<height>%3</height></size></property></widget>")
+        .arg(property)
+        .arg(width)
+        .arg(height);
 }
 
 TEST(Parser, RefusesWhatNoPanelNeedsAndSaysWhy)
 {
+    using namespace uir;
+    auto timer = [](const char *interval) { return with("Timer", "interval", "double", interval); };
+    auto chart = [](const char *points) { return with("StripChart", "points", "number", points); };
+    auto nested = [](int n) {
+        return QString("<widget class=\"QFrame\" name=\"f\">").repeated(n) + QString("</widget>").repeated(n);
+    };
+    const QString attribute = QStringLiteral(" a%1=\"1\""),
+                  frame = QStringLiteral("<widget class=\"QFrame\"/>"),
+                  comment = QStringLiteral("<!-- x -->"),
+                  menu = page(QStringLiteral("P%1"), QStringLiteral("<widget class=\"QMenuBar\" name=\"M%1\">"
+                                                                    "<addaction name=\"A\"/></widget>"));
+    auto title = [](qsizetype n) {
+        return QStringLiteral("<property name=\"panelTitle\"><string>%1</string></property>")
+            .arg(QString(n, 'T'));
+    };
+    auto action = [](const QString &inner) {
+        return QStringLiteral("<action name=\"A\">%1</action>").arg(inner);
+    };
+    // A page without its own size would take the size its layout asks for,
+    // here far wider than any bound.
+    const QString unsized =
+        QStringLiteral("<widget class=\"QWidget\" name=\"P\"><layout class=\"QHBoxLayout\" "
+                       "name=\"row\">%1</layout></widget>")
+            .arg(("<item>" + frameSized("minimumSize", 4096, 4096) + "</item>").repeated(8));
+    const int padding = int(maxFileBytes / comment.size()); // comments cost the reader little
     const struct {
-        QByteArray file;
-        const char *why; // empty: the file is valid
+        QByteArray text;
+        const char *why; // empty: accepted
     } cases[] = {
-        {panelFile(), ""},
-        {panelFile("4096", "3600", "100000", nested(96)), ""}, // the bounds themselves
-        {panelFile("60000"), "P: geometry width \"60000\" is outside 0 … 4096 pixels"},
-        {panelFile("-1"), "geometry width \"-1\""},
-        {panelFile("wide"), "geometry width \"wide\""},
-        {panelFile("400", "2160000"), "P_TIMER: timer interval \"2160000\" is outside 0.001 … 3600 s"},
-        {panelFile("400", "0"), "timer interval \"0\""},
-        {panelFile("400", "nan"), "timer interval \"nan\""},
-        {panelFile("400", "0.01", "1"), "P_CHART: points \"1\" is outside 2 … 100000"},
-        {panelFile("400", "0.01", "10000000"), "points \"10000000\""},
-        {panelFile("400", "0.01", "500",
-                   "<property name=\"minimumSize\"><size><width>100</width><height>70000</height></size>"
-                   "</property>"),
-         "frame: minimumSize height \"70000\""},
-        {panelFile("400", "0.01", "500",
-                   "<property name=\"maximumSize\"><size><width>16777215</width><height>9</height></size>"
-                   "</property>"),
-         ""},
-        {panelFile("400", "0.01", "500", nested(8000)), "elements nested deeper than 100 levels"},
-        {panelFile("400", "0.01", "500", nested(97)), "elements nested deeper than 100 levels"},
+        // The bounds themselves.
+        {file(page("P", timer("3600") + chart("100000") + nested(97), {}, "4096")), ""},
+        {file(page("P", {}, {}, "60000")), "P: geometry width \"60000\" is outside 0 … 4096 pixels"},
+        {file(page("P", {}, {}, "-1")), "geometry width \"-1\""},
+        {file(page("P", {}, {}, "wide")), "geometry width \"wide\""},
+        {file(unsized), "P: the panel has no geometry (its size)"},
+        {file(page("P", timer("2160000"))), "P_Timer: timer interval \"2160000\" is outside 0.001 … 3600 s"},
+        {file(page("P", timer("0"))), "timer interval \"0\""},
+        {file(page("P", timer("nan"))), "timer interval \"nan\""},
+        {file(page("P", chart("1"))), "P_StripChart: points \"1\" is outside 2 … 100000"},
+        {file(page("P", chart("10000000"))), "points \"10000000\""},
+        {file(page("P", frameSized("minimumSize", 100, 70000))), "frame: minimumSize height \"70000\""},
+        {file(page("P", frameSized("maximumSize", 16777215, 9))), ""},
+        {file(page("P", nested(8000))), "elements nested deeper than 100 levels"},
+        {file(page("P", nested(98))), "elements nested deeper than 100 levels"},
+        // The page has its class and name already.
+        {file(page("P", {}, numbered(attribute, maxAttributes - 2))), ""},
+        {file(page("P", {}, numbered(attribute, maxAttributes - 1))),
+         "line 1: an element with more than 64 attributes"},
+        // As many as the largest file holds: counted, never compared.
+        {file(page("P", {}, numbered(attribute, int(maxFileBytes / 10)))).left(maxFileBytes),
+         "than 64 attributes"},
+        {file(page("P", comment.repeated(9), " a=\"=\" b='==\"'")), ""}, // '=' in values and comments
+        {file(numbered(page("P%1"), maxPanels)), ""},
+        {file(numbered(page("P%1"), maxPanels + 1)), "the file holds more than 64 panels"},
+        {file(page("P", frame.repeated(maxWidgetsPerPanel))), ""},
+        {file(page("P", frame.repeated(maxWidgetsPerPanel + 1))), "panel P holds more than 1000 widgets"},
+        {file(page("P", title(maxTextLength))), ""},
+        {file(page("P", title(maxTextLength + 1))), "line 1: a text longer than 32768 characters"},
+        {file(page("P", {}, " t=\"" + QString(maxTextLength + 1, 't') + "\"")), "a text longer than 32768"},
+        {file(page("P", QStringLiteral("<a/>").repeated(maxElements))), "line 1: more than 50000 elements"},
+        {file(page("P"), comment.repeated(padding - 40)), ""},
+        {file(page("P"), comment.repeated(padding)), "the file is larger than 2097152 bytes"},
+        // An action that every page's form repeats: the forms together are bounded.
+        {file(numbered(menu, maxPanels), action(comment)), ""},
+        {file(numbered(menu, maxPanels), action(QStringLiteral("<property name=\"p\"/>").repeated(40000))),
+         "the panels together need more than 8388608 bytes"},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE ui [<!ENTITY e \"<a/>\">]>\n" + file(page("P", "&e;")),
+         "line 2: a declaration (<!...>), which resource files do not have"},
     };
     for (const auto &c : cases) {
         QString why;
-        const bool parsed = uir::parse(c.file, &why).has_value();
-        EXPECT_EQ(parsed, !*c.why) << why.toStdString();
+        EXPECT_EQ(parse(c.text, &why).has_value(), !*c.why) << why.toStdString();
         EXPECT_TRUE(why.contains(QString::fromUtf8(c.why))) << why.toStdString() << "\n  wanted: " << c.why;
-    }
-}
-
-// A page without its own size would take the size its layout asks for:
-// frames of the largest allowed size side by side ask for a window far wider
-// than any bound.
-QByteArray unsizedPanelFile()
-{
-    const QString frame = QStringLiteral(
-        "<item><widget class=\"QFrame\" name=\"f\"><property name=\"minimumSize\"><size><width>4096</width>"
-        "<height>4096</height></size></property></widget></item>");
-    return QStringLiteral(R"(<ui version="4.0"><widget class="QTabWidget" name="resource">
- <widget class="QWidget" name="P"><layout class="QHBoxLayout" name="row">%1</layout></widget></widget></ui>)")
-        .arg(frame.repeated(8))
-        .toUtf8();
-}
-
-TEST(Parser, LoadPanelRefusesAnOversizedOrUnsizedPanel)
-{
-    QString why;
-    EXPECT_FALSE(uir::parse(unsizedPanelFile(), &why).has_value());
-    EXPECT_EQ(why.toStdString(), "P: the panel has no geometry (its size)");
-    for (const QByteArray &file : {panelFile("60000"), unsizedPanelFile()}) {
-        QTemporaryDir dir;
-        QFile out(dir.filePath(QStringLiteral("wide.uir")));
-        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
-        out.close();
-        EXPECT_EQ(LoadPanel(0, qPrintable(out.fileName()), 1), UIE_NOT_RESOURCE_FILE);
     }
 }
 
@@ -114,8 +148,7 @@ TEST(Generator, RefusesWhatIsNotARegularFile)
     const QString fifo = dir.filePath(QStringLiteral("panels.uir"));
     ASSERT_EQ(mkfifo(qPrintable(fifo), 0600), 0);
     QProcess gen;
-    gen.start(QStringLiteral(UCT_UIRGEN),
-              {fifo, dir.filePath(QStringLiteral("out.h")), dir.filePath(QStringLiteral("out.inc"))});
+    gen.start(QStringLiteral(UCT_UIRGEN), {fifo, dir.filePath(QStringLiteral("o.h")), dir.filePath("o.inc")});
     ASSERT_TRUE(gen.waitForFinished(20000)) << "uirgen hangs on a FIFO";
     EXPECT_EQ(gen.exitCode(), 1);
     EXPECT_TRUE(gen.readAllStandardError().contains("is not a readable regular file"));
@@ -128,19 +161,16 @@ QByteArray sourceText()
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
 }
 
-QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &text)
+// Writes text to panels.uir in dir and checks it as the program does at start.
+std::string check(const QTemporaryDir &dir, const QByteArray &text, int *result)
 {
-    QFile out(dir.filePath(name));
+    QFile out(dir.filePath(QStringLiteral("panels.uir")));
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size())
-        return {};
-    return out.fileName();
-}
-
-std::string check(const char *fileName, int *result)
-{
+        return "cannot write " + out.fileName().toStdString();
+    out.close();
     loadResourceWithDummyCallbacks(); // the check also wants every callback
     char why[512] = "unset";
-    *result = CheckResourceFile(fileName, UCT_PANELS_FINGERPRINT, why, sizeof why);
+    *result = CheckResourceFile(qPrintable(out.fileName()), UCT_PANELS_FINGERPRINT, why, sizeof why);
     return why;
 }
 
@@ -151,75 +181,56 @@ TEST(Fingerprint, AFileThatDiffersFromTheBuildIsRefusedWithTheDifference)
     const QByteArray source = sourceText();
     ASSERT_FALSE(source.isEmpty());
     auto edited = [&source](const char *from, const char *to) {
-        QByteArray text = source;
-        return text.replace(from, to);
+        return QByteArray(source).replace(from, to);
     };
     const struct {
         QByteArray text;
-        int result;
-        const char *why;
+        const char *why; // empty: accepted
     } cases[] = {
-        {source, 0, ""},
-        {edited("name=\"MAIN_READING\"", "name=\"main_reading\""), UIE_NOT_RESOURCE_FILE,
+        {source, ""},
+        {edited("name=\"MAIN_READING\"", "name=\"main_reading\""),
          ": in panel MAIN: control MAIN_READING text-indicator is missing"},
         {edited("<widget class=\"QLabel\" name=\"MAIN_UNITS\">",
                 "<widget class=\"QLineEdit\" name=\"MAIN_UNITS\">"),
-         UIE_NOT_RESOURCE_FILE,
          ": in panel MAIN: control MAIN_UNITS is text where the program expects text-indicator"},
-        {edited("name=\"label_1\"", "name=\"MAIN_BRAND\""), UIE_NOT_RESOURCE_FILE,
+        {edited("name=\"label_1\"", "name=\"MAIN_BRAND\""),
          ": in panel MAIN: control MAIN_BRAND text-indicator is unknown to the program"},
         {edited("<widget class=\"QWidget\" name=\"NVM\">", "<widget class=\"QWidget\" name=\"MEM\">"),
-         UIE_NOT_RESOURCE_FILE, ": panel NVM is missing"},
-        {edited("name=\"NVMMENU_WRITE\"", "name=\"nvm_write\""), UIE_NOT_RESOURCE_FILE,
+         ": panel NVM is missing"},
+        {edited("name=\"NVMMENU_WRITE\"", "name=\"nvm_write\""),
          ": in panel NVM: item NVMMENU_WRITE is missing"},
-        {source.left(source.size() / 2), UIE_NOT_RESOURCE_FILE, ": line "},
+        {source.left(source.size() / 2), ": line "},
     };
     for (const auto &c : cases) {
         QTemporaryDir dir;
-        const QString path = writeFile(dir, QStringLiteral("panels.uir"), c.text);
         int result = 1;
-        const std::string why = check(qPrintable(path), &result);
-        EXPECT_EQ(result, c.result) << why;
-        EXPECT_EQ(why.find(path.toStdString() + c.why), *c.why ? 0u : std::string::npos) << why;
-        EXPECT_EQ(why.empty(), c.result == 0) << why;
+        const std::string why = check(dir, c.text, &result);
+        EXPECT_EQ(result, *c.why ? UIE_NOT_RESOURCE_FILE : 0) << why;
+        EXPECT_EQ(why.find(dir.filePath("panels.uir").toStdString() + c.why), *c.why ? 0u : std::string::npos)
+            << why;
+        EXPECT_EQ(why.empty(), !*c.why) << why;
     }
 }
 
-// After a successful check the file is checked again whenever it is re-read.
+// After a successful check the file is checked again whenever it is re-read:
+// a changed or an unreadable file is refused at load.
 TEST(Fingerprint, AFileChangedAfterTheCheckIsRefusedAtLoad)
 {
     QTemporaryDir dir;
-    const QString path = writeFile(dir, QStringLiteral("panels.uir"), sourceText());
     int result = 1;
-    check(qPrintable(path), &result);
+    check(dir, sourceText(), &result);
     ASSERT_EQ(result, 0);
-    const int panel = LoadPanel(0, qPrintable(path), ABOUT);
+    const QByteArray path = dir.filePath(QStringLiteral("panels.uir")).toLocal8Bit();
+    const int panel = LoadPanel(0, path, ABOUT);
     EXPECT_GT(panel, 0);
     DiscardPanel(panel);
-    writeFile(dir, QStringLiteral("panels.uir"),
-              sourceText().replace("name=\"ABOUT_WEB\"", "name=\"about_web\""));
-    EXPECT_EQ(LoadPanel(0, qPrintable(path), ABOUT), UIE_NOT_RESOURCE_FILE);
-}
-
-// A relative name finds the program's own copy before a stray file in the
-// working folder, and the file UCT_SFP_RESOURCE_FILE names before either.
-TEST(Fingerprint, TheProgramsOwnFileWinsOverTheWorkingFolderUnlessAVariableNamesAnother)
-{
-    const QByteArray name = QFileInfo(QString::fromLocal8Bit(resourceFile)).fileName().toLocal8Bit();
-    QTemporaryDir dir;
-    const QString stray = writeFile(dir, QString::fromLocal8Bit(name),
-                                    sourceText().replace("name=\"MATH_ENABLE\"", "name=\"x\""));
-    const QString before = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    int result = 1;
-    std::string why = check(name.constData(), &result);
-    EXPECT_EQ(result, 0) << why;
-    ASSERT_TRUE(qputenv("UCT_SFP_RESOURCE_FILE", stray.toLocal8Bit()));
-    why = check(name.constData(), &result);
-    qunsetenv("UCT_SFP_RESOURCE_FILE");
-    QDir::setCurrent(before);
-    EXPECT_EQ(result, UIE_NOT_RESOURCE_FILE);
-    EXPECT_EQ(why, stray.toStdString() + ": in panel MATH: control MATH_ENABLE command is missing");
+    for (const QByteArray &text : {sourceText().replace("name=\"ABOUT_WEB\"", "name=\"about_web\""),
+                                   file(page("P", {}, {}, "60000"))}) {
+        QFile out(QString::fromLocal8Bit(path));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(text) == text.size());
+        out.close();
+        EXPECT_EQ(LoadPanel(0, path, ABOUT), UIE_NOT_RESOURCE_FILE);
+    }
 }
 
 } // namespace

@@ -17,9 +17,9 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QToolTip>
-
+#include <QLineEdit>
 #include <QTimer>
+#include <QToolTip>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <map>
@@ -70,7 +70,8 @@ const Uses uses[] = {
      "MAIN_{READING,UNITS,SLOT,ANNUNCIATOR,MATH_ANNUNCIATOR,LIMIT_ANNUNCIATOR} "
      "CHOOSE_{RESOURCE,SLOT}_{1..10} "
      "NVM_DATA_{5..8} VERSION_{PROGRAM,DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING "
-     "ABOUT_PROGRAM_VERSION LIMIT_{UPPER,LOWER}_UNIT STRIPCHART_RECORD_STATE STABILITY_{TABLE,INFO,WARNINGS}"},
+     "ABOUT_PROGRAM_VERSION LIMIT_{UPPER,LOWER}_UNIT STRIPCHART_RECORD_STATE "
+     "STABILITY_{TABLE,INFO,WARNINGS}"},
     {"command", "choose_3917", "CHOOSE_SELECT_{1..10} CHOOSE_CANCEL"},
     {"command", "exit_about", "VERSION_CLOSE"},
     {"command", "infoEvent", "ABOUT_{CLOSE,WEB}"},
@@ -158,7 +159,8 @@ bool showsTextWhole(const QWidget *w)
 // panel loaded and shown: it fits a 1280x800 screen (a 2560x1600 one at a
 // scale factor of 2; the test runs at 1 and 2), every control lies inside
 // it, overlaps no other and sits under the number its generated constant
-// gives, and every caption, label and button text shows whole.
+// gives, every caption, label and button text shows whole, and every value
+// control's tooltip names its unit (its suffix, else its dynamic "unit").
 TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
 {
     QStringList wiring;
@@ -196,6 +198,14 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
             QWidget *w = uitest::ControlWidget(panel, g.control);
             ASSERT_NE(w, nullptr) << g.name;
             EXPECT_EQ(w->objectName().toStdString(), g.name);
+            if (g.kind == "numeric") { // tooltip: what the value is, then its range and unit
+                const QString suffix = w->property("suffix").toString().trimmed(),
+                              unit = suffix.isEmpty() ? "(" + w->property("unit").toString() + ")" : suffix;
+                const QStringList lines = w->toolTip().split('\n');
+                EXPECT_TRUE(unit != "()" && lines.size() == 2 && !lines[0].isEmpty() &&
+                            lines[1].startsWith("Range ") && lines[1].endsWith(" " + unit))
+                    << g.name << ": " << w->toolTip().toStdString();
+            }
             if (!w->isVisible() || g.kind == "timer")
                 continue;
             const QRect r(w->mapTo(window, QPoint()), w->size());
@@ -208,42 +218,61 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
     }
 }
 
+// Panels loaded, and shown, when one of their controls is first asked for.
+class Loaded
+{
+  public:
+    ~Loaded()
+    {
+        for (const auto &[id, panel] : panels_)
+            DiscardPanel(panel);
+    }
+    // The loaded panel of the control `name`, and its number.
+    std::pair<int, int> operator()(const QString &name)
+    {
+        for (const uir::Panel &p : model().panels)
+            if (const uir::Control *c = p.control(name)) {
+                if (!panels_.count(p.number))
+                    DisplayPanel(panels_[p.number] = LoadPanel(0, resourceFile, p.number));
+                return {panels_[p.number], c->number};
+            }
+        ADD_FAILURE() << name.toStdString() << " is in no panel";
+        return {0, 0};
+    }
+
+  private:
+    std::map<int, int> panels_;
+};
+
 TEST(StartState, PanelsOpenAsTheProgramExpects)
 {
-    std::map<int, int> panels;
-    for (int id : {MAIN, HISTO, CONFIGSYS})
-        ASSERT_EQ(DisplayPanel(panels[id] = LoadPanel(0, resourceFile, id)), 0);
     const struct {
-        int panel;
         const char *names;
         int attribute; // 0: the value
         double min, max;
-    } rows[] = {
-        {MAIN, "MAIN_{START,STOP}_ARM_SOURCE MAIN_FN_{01..24} MAIN_{GATE,DELAY,AVERAGING}_LED", 0, 0, 0},
-        {MAIN, "MAIN_FN_00 MAIN_IN{1,2}_TRIG_MODE1_LED MAIN_STANDARD0_LED", 0, 1, 1},
-        {MAIN, "MAIN_EXT_ARM_SOURCE", 0, 9, 9},
-        {MAIN, "MAIN_GATE_OUTPUT MAIN_RESOLUTION", 0, 8, 8},
-        {HISTO, "HISTO_SAMPLES", 0, 1, 100},
-        {HISTO, "HISTO_SAVE", ATTR_DIMMED, 1, 1},
-        {CONFIGSYS, "CONFIGSYS_PROGRESS", ATTR_VISIBLE, 0, 0}};
+    } rows[] = {{"MAIN_{START,STOP}_ARM_SOURCE MAIN_FN_{01..24} MAIN_{GATE,DELAY,AVERAGING}_LED", 0, 0, 0},
+                {"MAIN_FN_00 MAIN_IN{1,2}_TRIG_MODE1_LED MAIN_STANDARD0_LED", 0, 1, 1},
+                {"MAIN_EXT_ARM_SOURCE", 0, 9, 9},
+                {"MAIN_GATE_OUTPUT MAIN_RESOLUTION", 0, 8, 8},
+                {"HISTO_SAMPLES", 0, 1, 100},
+                {"HISTO_SAVE", ATTR_DIMMED, 1, 1},
+                {"CONFIGSYS_PROGRESS", ATTR_VISIBLE, 0, 0}};
+    Loaded loaded;
     for (const auto &row : rows)
         for (const QString &name : names(row.names)) {
-            const int p = panels[row.panel], c = model().panel(row.panel)->control(name)->number;
+            const auto [p, c] = loaded(name);
             double v = -1;
             EXPECT_EQ(0, row.attribute ? GetCtrlAttribute(p, c, row.attribute, &v) : GetCtrlVal(p, c, &v));
             EXPECT_TRUE(v > row.min - 1e-9 && v < row.max + 1e-9) << name.toStdString() << " starts at " << v;
         }
-    for (int ring : {MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE})
-        for (int code = 0; code <= 10; ++code)
-            EXPECT_EQ(SetCtrlVal(panels[MAIN], ring, code), 0) << ring << " has no item " << code;
-    const auto *timer = uitest::ControlWidget(panels[MAIN], MAIN_TIMER)->findChild<QTimer *>();
-    EXPECT_EQ(timer ? timer->interval() : 0, 10);
-    for (const auto &[id, panel] : panels)
-        DiscardPanel(panel);
+    const auto [main, timer] = loaded(QStringLiteral("MAIN_TIMER"));
+    const auto *clock = uitest::ControlWidget(main, timer)->findChild<QTimer *>();
+    EXPECT_EQ(clock ? clock->interval() : 0, 10);
 }
 
 // Every value control holds every value the module can report and offers
-// none it refuses: numeric ranges and ring codes equal the module's limits.
+// none it refuses: numeric ranges, ring codes and text lengths equal the
+// module's limits.
 TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
 {
     const uctsim::Limits &m = uctsim::limits();
@@ -271,33 +300,18 @@ TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
                  {"STABILITY_DEVIATION", STABILITY_KINDS - 1},
                  {"STABILITY_TAUS", STABILITY_ALL},
                  {"STABILITY_KIND", STABILITY_PHASE}};
-
-    std::map<int, int> loaded;
-    auto find = [&](const QString &name, int *panel, int *control) {
-        for (const uir::Panel &p : model().panels)
-            if (const uir::Control *c = p.control(name)) {
-                if (!loaded.count(p.number))
-                    loaded[p.number] = LoadPanel(0, resourceFile, p.number);
-                *panel = loaded[p.number];
-                *control = c->number;
-                return true;
-            }
-        return false;
-    };
+    Loaded loaded;
     for (const auto &row : numerics)
         for (const QString &name : names(row.names)) {
-            int panel = 0, control = 0;
-            ASSERT_TRUE(find(name, &panel, &control)) << name.toStdString();
+            const auto [panel, control] = loaded(name);
             double min = 0, max = 0;
-            EXPECT_EQ(GetCtrlAttribute(panel, control, ATTR_MIN_VALUE, &min), 0);
-            EXPECT_EQ(GetCtrlAttribute(panel, control, ATTR_MAX_VALUE, &max), 0);
-            EXPECT_DOUBLE_EQ(min, row.min) << name.toStdString();
-            EXPECT_DOUBLE_EQ(max, row.max) << name.toStdString();
+            GetCtrlAttribute(panel, control, ATTR_MIN_VALUE, &min);
+            GetCtrlAttribute(panel, control, ATTR_MAX_VALUE, &max);
+            EXPECT_EQ(std::pair(min, max), std::pair(row.min, row.max)) << name.toStdString();
         }
     for (const auto &row : rings)
         for (const QString &name : names(row.names)) {
-            int panel = 0, control = 0;
-            ASSERT_TRUE(find(name, &panel, &control)) << name.toStdString();
+            const auto [panel, control] = loaded(name);
             EXPECT_EQ(qobject_cast<QComboBox *>(uitest::ControlWidget(panel, control))->count(), row.max + 1)
                 << name.toStdString();
             for (int code = -1; code <= row.max + 1; ++code)
@@ -305,8 +319,15 @@ TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
                           code < 0 || code > row.max ? UIE_INVALID_VALUE : 0)
                     << name.toStdString() << " code " << code;
         }
-    for (const auto &[id, panel] : loaded)
-        DiscardPanel(panel);
+    // Module data fields: as many characters as the module keeps per item.
+    uctsim::Module module;
+    for (const QString &name : names(QStringLiteral("NVM_DATA_{1..3}"))) {
+        const auto [panel, control] = loaded(name);
+        const int length = qobject_cast<QLineEdit *>(uitest::ControlWidget(panel, control))->maxLength();
+        EXPECT_EQ(module.confModuleData(1, std::string(length, 'x').c_str()), VI_SUCCESS) << length;
+        EXPECT_EQ(module.confModuleData(1, std::string(length + 1, 'x').c_str()),
+                  KQ3917E_ERROR_TEXT_TOO_LONG);
+    }
 }
 
 QWidget *shownPanel(int panel)
@@ -334,13 +355,13 @@ TEST(Keyboard, TabFollowsTheMainPanelsGroupsFromRun)
     const int panel = LoadPanel(0, resourceFile, MAIN);
     ASSERT_EQ(DisplayPanel(panel), 0);
     shownPanel(panel);
-    QStringList order =
-        names("MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
-              "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
-              "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
-              "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
-              "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
-              "ABOUT,HELP,SI_DISPLAY,LIMIT,SAVE_SETUP,RECALL_SETUP,QUIT,CONTINUOUS}");
+    QStringList order = names(
+        "MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
+        "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
+        "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
+        "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
+        "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
+        "ABOUT,HELP,SI_DISPLAY,LIMIT,SAVE_SETUP,RECALL_SETUP,QUIT,CONTINUOUS}");
     for (const QString &expected : order) {
         EXPECT_EQ(focusedControl(), expected.toStdString());
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
@@ -380,17 +401,15 @@ TEST(Texts, ShowWholeOrWholeInTheTooltip)
 {
     const int panel = LoadPanel(0, resourceFile, VERSION);
     ASSERT_EQ(DisplayPanel(panel), 0);
-    shownPanel(panel);
-    uctsim::Module module;
-    ViChar data[KQ3917E_MODULE_DATA_SIZE] = "";
-    ASSERT_EQ(module.queryModuleData(uctsim::Module::kModuleDataItems, data), VI_SUCCESS);
-    ASSERT_EQ(SetCtrlVal(panel, VERSION_MODULE_DATA, data), 0);
     auto *label = qobject_cast<QLabel *>(uitest::ControlWidget(panel, VERSION_MODULE_DATA));
-    ASSERT_NE(label, nullptr);
+    ViChar data[KQ3917E_MODULE_DATA_SIZE] = "";
+    ASSERT_EQ(uctsim::Module().queryModuleData(uctsim::Module::kModuleDataItems, data), VI_SUCCESS);
+    SetCtrlVal(panel, VERSION_MODULE_DATA, data);
+    shownPanel(panel);
     EXPECT_TRUE(showsTextWhole(label)) << data;
 
     const QString longest = QString(QStringLiteral("module data ")).repeated(40);
-    ASSERT_EQ(SetCtrlVal(panel, VERSION_MODULE_DATA, qPrintable(longest)), 0);
+    SetCtrlVal(panel, VERSION_MODULE_DATA, qPrintable(longest));
     QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), label->mapToGlobal(QPoint(5, 5)));
     QApplication::sendEvent(label, &help);
     EXPECT_EQ(QToolTip::text(), longest);
