@@ -206,11 +206,12 @@ TEST_F(Driver, ErrorMessagesForEveryKindOfStatusOnSessionZero)
 
 } // namespace
 
-// The program's demonstration (no ResetDriver, no test clock) runs on the
-// machine's clock: an idle module's 5 ms timeout lets real time pass, which
-// the open gate of the demonstration module counts at 100 kHz.
+// The program's demonstration (no test clock) runs on the machine's clock: an
+// idle module's 5 ms timeout lets real time pass, which the open gate of the
+// demonstration module counts at 100 kHz.
 TEST(DriverClock, DemonstrationRunsOnTheMachineClock)
 {
+    drvtest::SetSimClock({}); // the clock of a process that never set one
     auto seconds = [] { return uctsim::monotonicSeconds(); };
     accepted({kq3917e_simulate(1), kq3917e_reset(0), kq3917e_confMeasurement(0, 8),
               kq3917e_confAperture(0, 10), kq3917e_openCloseGate(0, 1, 1)});
