@@ -3,8 +3,9 @@
 // control the program uses exists with its kind and callback, and no other
 // control raises events; every panel loads, fits a 1280x800 screen without
 // overlapping controls or cut texts and numbers its controls as the generated
-// constants say; the panels start in the state the program expects; value
-// ranges equal the module's limits; tab order and focus marks.
+// constants say, with value tooltips that name unit and range; the panels
+// start in the state the program expects; value ranges, ring codes and text
+// lengths equal the module's limits; tab order and focus marks.
 #include "resourcekit.h"
 #include "stability.h"
 #include "uctpanels.h"
@@ -182,7 +183,6 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
         ASSERT_EQ(DisplayPanel(panel), 0) << panel;
         ProcessDrawEvents();
         QWidget *window = uitest::PanelWidget(panel)->window();
-        EXPECT_FALSE(window->grab().isNull());
         EXPECT_LE(window->width(), 1280 - 10); // what the window frame leaves
         EXPECT_LE(window->height(), 800 - 60); // what the title bar and the taskbar leave
         for (const QWidget *w : window->findChildren<QWidget *>()) {
