@@ -17,21 +17,20 @@
 namespace
 {
 
-QString page(const QString &name, const QString &inner = {}, const QString &attributes = {},
-             const QString &width = QStringLiteral("40"))
-{
-    return QStringLiteral(
-               "<widget class=\"QWidget\" name=\"%1\"%2><property name=\"geometry\"><rect><width>%3"
-               "</width><height>30</height></rect></property>%4</widget>")
-        .arg(name, attributes, width, inner);
-}
-
 QByteArray file(const QString &pages, const QString &tail = {})
 {
-    return QStringLiteral(
-               "<ui version=\"4.0\"><widget class=\"QTabWidget\" name=\"resource\">%1</widget>%2</ui>")
-        .arg(pages, tail)
+    return ("<ui version=\"4.0\"><widget class=\"QTabWidget\" name=\"resource\">" + pages + "</widget>" +
+            tail + "</ui>")
         .toUtf8();
+}
+
+// A page 30 pixels high.
+QString page(const QString &name, const QString &inner = {}, const QString &attributes = {},
+             QString width = "40")
+{
+    return "<widget class=\"QWidget\" name=\"" + name + '"' + attributes +
+           "><property name=\"geometry\"><rect><width>" + width +
+           "</width><height>30</height></rect></property>" + inner + "</widget>";
 }
 
 // pattern n times, each with its number for %1.
@@ -43,94 +42,84 @@ QString numbered(const QString &pattern, int n)
     return out;
 }
 
-// A widget of class with one dynamic property of type.
-QString with(const char *cls, const char *property, const char *type, const char *value)
+// A widget of class cls (also its name, after "P_") with one dynamic property.
+QString with(const QString &cls, const QString &property, const QString &value)
 {
-    return QStringLiteral("<widget class=\"%1\" name=\"P_%1\"><property name=\"%2\" stdset=\"0\"><%3>%4</%3>"
-                          "</property></widget>")
-        .arg(cls, property, type, value);
-}
-
-QString frameSized(const char *property, int width, int height)
-{
-    return QStringLiteral(
-               "<widget class=\"QFrame\" name=\"frame\"><property name=\"%1\"><size><width>%2</width>"
-               "<height>%3</height></size></property></widget>")
-        .arg(property)
-        .arg(width)
-        .arg(height);
+    return "<widget class=\"" + cls + "\" name=\"P_" + cls + "\"><property name=\"" + property +
+           "\" stdset=\"0\">" + value + "</property></widget>";
 }
 
 TEST(Parser, RefusesWhatNoPanelNeedsAndSaysWhy)
 {
     using namespace uir;
-    auto timer = [](const char *interval) { return with("Timer", "interval", "double", interval); };
-    auto chart = [](const char *points) { return with("StripChart", "points", "number", points); };
+    auto one = [](const QString &inner, const QString &attributes = {}, const char *width = "40") {
+        return file(page("P", inner, attributes, width));
+    };
+    auto timer = [](const QString &s) { return with("Timer", "interval", "<double>" + s + "</double>"); };
+    auto chart = [](const QString &n) { return with("StripChart", "points", "<number>" + n + "</number>"); };
+    auto frame = [](const char *property, const char *width, const char *height) {
+        return QString("<widget class=\"QFrame\" name=\"frame\"><property "
+                       "name=\"%1\"><size><width>%2</width><height>"
+                       "%3</height></size></property></widget>")
+            .arg(property, width, height);
+    };
     auto nested = [](int n) {
         return QString("<widget class=\"QFrame\" name=\"f\">").repeated(n) + QString("</widget>").repeated(n);
     };
-    const QString attribute = QStringLiteral(" a%1=\"1\""),
-                  frame = QStringLiteral("<widget class=\"QFrame\"/>"),
-                  comment = QStringLiteral("<!-- x -->"),
-                  menu = page(QStringLiteral("P%1"), QStringLiteral("<widget class=\"QMenuBar\" name=\"M%1\">"
-                                                                    "<addaction name=\"A\"/></widget>"));
     auto title = [](qsizetype n) {
-        return QStringLiteral("<property name=\"panelTitle\"><string>%1</string></property>")
-            .arg(QString(n, 'T'));
+        return "<property name=\"panelTitle\"><string>" + QString(n, 'T') + "</string></property>";
     };
-    auto action = [](const QString &inner) {
-        return QStringLiteral("<action name=\"A\">%1</action>").arg(inner);
-    };
+    const QString attribute = " a%1=\"1\"", widget = "<widget class=\"QFrame\"/>", comment = "<!-- x -->",
+                  menu =
+                      page("P%1", "<widget class=\"QMenuBar\" name=\"M%1\"><addaction name=\"A\"/></widget>"),
+                  property = "<property name=\"p\"/>";
     // A page without its own size would take the size its layout asks for,
     // here far wider than any bound.
     const QString unsized =
-        QStringLiteral("<widget class=\"QWidget\" name=\"P\"><layout class=\"QHBoxLayout\" "
-                       "name=\"row\">%1</layout></widget>")
-            .arg(("<item>" + frameSized("minimumSize", 4096, 4096) + "</item>").repeated(8));
+        "<widget class=\"QWidget\" name=\"P\"><layout class=\"QHBoxLayout\" name=\"row\">" +
+        ("<item>" + frame("minimumSize", "4096", "4096") + "</item>").repeated(8) + "</layout></widget>";
     const int padding = int(maxFileBytes / comment.size()); // comments cost the reader little
     const struct {
         QByteArray text;
         const char *why; // empty: accepted
     } cases[] = {
         // The bounds themselves.
-        {file(page("P", timer("3600") + chart("100000") + nested(97), {}, "4096")), ""},
-        {file(page("P", {}, {}, "60000")), "P: geometry width \"60000\" is outside 0 … 4096 pixels"},
-        {file(page("P", {}, {}, "-1")), "geometry width \"-1\""},
-        {file(page("P", {}, {}, "wide")), "geometry width \"wide\""},
+        {one(timer("3600") + chart("100000") + nested(97), {}, "4096"), ""},
+        {one({}, {}, "60000"), "P: geometry width \"60000\" is outside 0 … 4096 pixels"},
+        {one({}, {}, "-1"), "geometry width \"-1\""},
+        {one({}, {}, "wide"), "geometry width \"wide\""},
         {file(unsized), "P: the panel has no geometry (its size)"},
-        {file(page("P", timer("2160000"))), "P_Timer: timer interval \"2160000\" is outside 0.001 … 3600 s"},
-        {file(page("P", timer("0"))), "timer interval \"0\""},
-        {file(page("P", timer("nan"))), "timer interval \"nan\""},
-        {file(page("P", chart("1"))), "P_StripChart: points \"1\" is outside 2 … 100000"},
-        {file(page("P", chart("10000000"))), "points \"10000000\""},
-        {file(page("P", frameSized("minimumSize", 100, 70000))), "frame: minimumSize height \"70000\""},
-        {file(page("P", frameSized("maximumSize", 16777215, 9))), ""},
-        {file(page("P", nested(8000))), "elements nested deeper than 100 levels"},
-        {file(page("P", nested(98))), "elements nested deeper than 100 levels"},
+        {one(timer("2160000")), "P_Timer: timer interval \"2160000\" is outside 0.001 … 3600 s"},
+        {one(timer("0")), "timer interval \"0\""},
+        {one(timer("nan")), "timer interval \"nan\""},
+        {one(chart("1")), "P_StripChart: points \"1\" is outside 2 … 100000"},
+        {one(chart("10000000")), "points \"10000000\""},
+        {one(frame("minimumSize", "100", "70000")), "frame: minimumSize height \"70000\""},
+        {one(frame("maximumSize", "16777215", "9")), ""},
+        {one(nested(8000)), "elements nested deeper than 100 levels"},
+        {one(nested(98)), "elements nested deeper than 100 levels"},
         // The page has its class and name already.
-        {file(page("P", {}, numbered(attribute, maxAttributes - 2))), ""},
-        {file(page("P", {}, numbered(attribute, maxAttributes - 1))),
-         "line 1: an element with more than 64 attributes"},
+        {one({}, numbered(attribute, maxAttributes - 2)), ""},
+        {one({}, numbered(attribute, maxAttributes - 1)), "line 1: an element with more than 64 attributes"},
         // As many as the largest file holds: counted, never compared.
-        {file(page("P", {}, numbered(attribute, int(maxFileBytes / 10)))).left(maxFileBytes),
-         "than 64 attributes"},
-        {file(page("P", comment.repeated(9), " a=\"=\" b='==\"'")), ""}, // '=' in values and comments
+        {one({}, numbered(attribute, int(maxFileBytes / 10))).left(maxFileBytes), "than 64 attributes"},
+        {one(comment.repeated(9), " a=\"=\" b='==\"'"), ""}, // '=' in values and comments
         {file(numbered(page("P%1"), maxPanels)), ""},
         {file(numbered(page("P%1"), maxPanels + 1)), "the file holds more than 64 panels"},
-        {file(page("P", frame.repeated(maxWidgetsPerPanel))), ""},
-        {file(page("P", frame.repeated(maxWidgetsPerPanel + 1))), "panel P holds more than 1000 widgets"},
-        {file(page("P", title(maxTextLength))), ""},
-        {file(page("P", title(maxTextLength + 1))), "line 1: a text longer than 32768 characters"},
-        {file(page("P", {}, " t=\"" + QString(maxTextLength + 1, 't') + "\"")), "a text longer than 32768"},
-        {file(page("P", QStringLiteral("<a/>").repeated(maxElements))), "line 1: more than 50000 elements"},
+        {one(widget.repeated(maxWidgetsPerPanel)), ""},
+        {one(widget.repeated(maxWidgetsPerPanel + 1)), "panel P holds more than 1000 widgets"},
+        {one(title(maxTextLength)), ""},
+        {one(title(maxTextLength + 1)), "line 1: a text longer than 32768 characters"},
+        {one({}, " t=\"" + QString(maxTextLength + 1, 't') + "\""), "a text longer than 32768"},
+        {one(QString("<a/>").repeated(maxElements)), "line 1: more than 50000 elements"},
         {file(page("P"), comment.repeated(padding - 40)), ""},
         {file(page("P"), comment.repeated(padding)), "the file is larger than 2097152 bytes"},
         // An action that every page's form repeats: the forms together are bounded.
-        {file(numbered(menu, maxPanels), action(comment)), ""},
-        {file(numbered(menu, maxPanels), action(QStringLiteral("<property name=\"p\"/>").repeated(40000))),
+        {file(numbered(menu, maxPanels), "<action name=\"A\">" + comment + "</action>"), ""},
+        {file(numbered(menu, maxPanels), "<action name=\"A\">" + property.repeated(40000) + "</action>"),
          "the panels together need more than 8388608 bytes"},
-        {"<?xml version=\"1.0\"?>\n<!DOCTYPE ui [<!ENTITY e \"<a/>\">]>\n" + file(page("P", "&e;")),
-         "line 2: a declaration (<!...>), which resource files do not have"},
+        {"<?xml version=\"1.0\"?>\n<!DOCTYPE ui [<!ENTITY e \"<a/>\">]>\n" + one("&e;"),
+         "line 2: a declaration"},
     };
     for (const auto &c : cases) {
         QString why;
@@ -188,17 +177,14 @@ TEST(Fingerprint, AFileThatDiffersFromTheBuildIsRefusedWithTheDifference)
         const char *why; // empty: accepted
     } cases[] = {
         {source, ""},
-        {edited("name=\"MAIN_READING\"", "name=\"main_reading\""),
+        {edited("\"MAIN_READING\"", "\"x\""),
          ": in panel MAIN: control MAIN_READING text-indicator is missing"},
-        {edited("<widget class=\"QLabel\" name=\"MAIN_UNITS\">",
-                "<widget class=\"QLineEdit\" name=\"MAIN_UNITS\">"),
+        {edited("QLabel\" name=\"MAIN_UNITS\"", "QLineEdit\" name=\"MAIN_UNITS\""),
          ": in panel MAIN: control MAIN_UNITS is text where the program expects text-indicator"},
-        {edited("name=\"label_1\"", "name=\"MAIN_BRAND\""),
-         ": in panel MAIN: control MAIN_BRAND text-indicator is unknown to the program"},
-        {edited("<widget class=\"QWidget\" name=\"NVM\">", "<widget class=\"QWidget\" name=\"MEM\">"),
-         ": panel NVM is missing"},
-        {edited("name=\"NVMMENU_WRITE\"", "name=\"nvm_write\""),
-         ": in panel NVM: item NVMMENU_WRITE is missing"},
+        {edited("\"label_1\"", "\"MAIN_BRAND\""),
+         ": in panel MAIN: control MAIN_BRAND text-indicator is unknown"},
+        {edited("QWidget\" name=\"NVM\"", "QWidget\" name=\"MEM\""), ": panel NVM is missing"},
+        {edited("\"NVMMENU_WRITE\"", "\"x\""), ": in panel NVM: item NVMMENU_WRITE is missing"},
         {source.left(source.size() / 2), ": line "},
     };
     for (const auto &c : cases) {
@@ -224,8 +210,8 @@ TEST(Fingerprint, AFileChangedAfterTheCheckIsRefusedAtLoad)
     const int panel = LoadPanel(0, path, ABOUT);
     EXPECT_GT(panel, 0);
     DiscardPanel(panel);
-    for (const QByteArray &text : {sourceText().replace("name=\"ABOUT_WEB\"", "name=\"about_web\""),
-                                   file(page("P", {}, {}, "60000"))}) {
+    for (const QByteArray &text :
+         {sourceText().replace("\"ABOUT_WEB\"", "\"x\""), file(page("P", {}, {}, "60000"))}) {
         QFile out(QString::fromLocal8Bit(path));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(text) == text.size());
         out.close();
