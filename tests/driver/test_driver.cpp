@@ -45,12 +45,6 @@ void accepted(std::initializer_list<ViStatus> statuses)
         ASSERT_EQ(status, VI_SUCCESS) << "operation " << i++;
 }
 
-// An operation on session 0 with the given inputs.
-template <typename Fn, typename... In> std::function<ViStatus()> call(Fn fn, In... in)
-{
-    return [=] { return fn(0, in...); };
-}
-
 template <typename Param, typename T> auto pass(T &v)
 {
     if constexpr (std::is_pointer_v<Param>)
@@ -123,15 +117,17 @@ TEST_F(Driver, EveryConfIsReadBackByItsQuery)
 TEST_F(Driver, OperationsTakeTheirTimeOnTheDemonstrationClock)
 {
     ViReal64 value = 0;
-    const auto read = call(kq3917e_read, &value), fetch = call(kq3917e_fetch, &value);
+    const auto read = [&] { return kq3917e_read(0, &value); };
+    const auto fetch = [&] { return kq3917e_fetch(0, &value); };
     accepted({kq3917e_setSystTimeout(0, 250), kq3917e_confAperture(0, 2500)});
     const std::tuple<std::function<ViStatus()>, ViStatus, double> table[] = {
         {fetch, KQ3917E_ERROR_NOT_TRIGGERED, 0},
         {read, VI_SUCCESS, 0.0025},
+        // The self-test (answer expects it to succeed), then a level beyond input 1's ±3 V swing.
         {[] { return answer(kq3917e_testCounter), VI_SUCCESS; }, VI_SUCCESS, 0.2},
-        {call(kq3917e_confInputTriggering, 1, 0, 5.0, 0), VI_SUCCESS, 0}, // beyond input 1's ±3 V swing
+        {[] { return kq3917e_confInputTriggering(0, 1, 0, 5.0, 0); }, VI_SUCCESS, 0},
         {read, KQ3917E_ERROR_NO_TRIGGER, 0.25},
-        {call(kq3917e_triggerContinuous, 1), VI_SUCCESS, 0},
+        {[] { return kq3917e_triggerContinuous(0, 1); }, VI_SUCCESS, 0},
         {fetch, KQ3917E_ERROR_NO_TRIGGER, 0.25}};
     for (const auto &[operation, status, seconds] : table) {
         const double before = drvtest::SimModule().now();
@@ -167,15 +163,6 @@ TEST_F(Driver, ErrorMessagesForEveryKindOfStatusOnSessionZero)
         {KQ3917E_ERROR_BASE + 0x7FF, "Unknown status code 0xBFFC07FF"},
         {KQ3917E_FIRMWARE_ERROR_BASE + 0xFFFF, "code 65535"},
         {KQ3917E_ERROR_FUNCTION, "0 to 24"},
-        {KQ3917E_ERROR_APERTURE, "microseconds"},
-        {KQ3917E_ERROR_RESOLUTION, "6 to 13"},
-        {KQ3917E_ERROR_CHANNEL, "1 or 2"},
-        {KQ3917E_ERROR_LEVEL, "5.1 V"},
-        {KQ3917E_ERROR_TRIGGER_MODE, "1 manual"},
-        {KQ3917E_ERROR_DAC_CODE, "0 to 255"},
-        {KQ3917E_ERROR_MATH, "1E+09"},
-        {KQ3917E_ERROR_TEXT_TOO_LONG, "255"},
-        {KQ3917E_ERROR_UNKNOWN_COMMAND, "command"},
         {KQ3917E_ERROR_NULL_POINTER, "null"}};
     EXPECT_EQ(kq3917e_queryAperture(0, nullptr), KQ3917E_ERROR_NULL_POINTER);
     EXPECT_EQ(kq3917e_confMeasurement(0, 25), KQ3917E_ERROR_FUNCTION);
