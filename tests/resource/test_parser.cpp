@@ -42,26 +42,21 @@ QString numbered(const QString &pattern, int n)
     return out;
 }
 
-// A widget of class cls (also its name, after "P_") with one dynamic property.
-QString with(const QString &cls, const QString &property, const QString &value)
-{
-    return "<widget class=\"" + cls + "\" name=\"P_" + cls + "\"><property name=\"" + property +
-           "\" stdset=\"0\">" + value + "</property></widget>";
-}
-
 TEST(Parser, RefusesWhatNoPanelNeedsAndSaysWhy)
 {
     using namespace uir;
     auto one = [](const QString &inner, const QString &attributes = {}, const char *width = "40") {
         return file(page("P", inner, attributes, width));
     };
-    auto timer = [](const QString &s) { return with("Timer", "interval", "<double>" + s + "</double>"); };
-    auto chart = [](const QString &n) { return with("StripChart", "points", "<number>" + n + "</number>"); };
-    auto frame = [](const char *property, const char *width, const char *height) {
-        return QString("<widget class=\"QFrame\" name=\"frame\"><property "
-                       "name=\"%1\"><size><width>%2</width><height>"
-                       "%3</height></size></property></widget>")
-            .arg(property, width, height);
+    auto with = [](const QString &cls, const QString &property, const QString &value) { // a dynamic property
+        return "<widget class=\"" + cls + "\" name=\"P_" + cls + "\"><property name=\"" + property +
+               "\" stdset=\"0\">" + value + "</property></widget>";
+    };
+    auto timer = [&](const QString &s) { return with("Timer", "interval", "<double>" + s + "</double>"); };
+    auto chart = [&](const QString &n) { return with("StripChart", "points", "<number>" + n + "</number>"); };
+    auto frame = [](const QString &property, const QString &width, const QString &height) {
+        return "<widget class=\"QFrame\" name=\"frame\"><property name=\"" + property + "\"><size><width>" +
+               width + "</width><height>" + height + "</height></size></property></widget>";
     };
     auto nested = [](int n) {
         return QString("<widget class=\"QFrame\" name=\"f\">").repeated(n) + QString("</widget>").repeated(n);
