@@ -16,7 +16,8 @@ TEST(Callbacks, TheProgramHasEveryCallbackTheResourceFileNames)
     registerMaintenanceCallbacks();
     registerCalibrationCallbacks();
     char why[1024] = "";
-    EXPECT_EQ(CheckResourceFile(resourceFile, UCT_PANELS_FINGERPRINT, why, sizeof why), 0) << why;
+    const int result = CheckResourceFile(resourceFile, UCT_PANELS_FINGERPRINT, why, sizeof why);
+    EXPECT_EQ(result, 0) << why;
 }
 
 int main(int argc, char *argv[])
