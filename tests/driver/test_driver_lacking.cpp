@@ -10,6 +10,7 @@
 
 TEST(DriverLibrary, LackingOneOperationIsNamed)
 {
+    ASSERT_EQ(kq3917e_simulate(0), VI_SUCCESS); // as at start, also after a run in demonstration
     ViSession session = 77;
     ASSERT_EQ(kq3917e_init("PXI0::7-0.0::INSTR", VI_TRUE, VI_FALSE, &session),
               KQ3917E_ERROR_LIBRARY_INCOMPLETE);

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program registers a callback under every name the resource file binds
+// (checked as at start-up, which also compares the file with the build's).
+#include "app.h"
+#include "maintenance.h"
+#include "resourcekit.h"
+#include "uctpanels.h"
+
+#include <gtest/gtest.h>
+
+TEST(Callbacks, TheProgramHasEveryCallbackTheResourceFileNames)
+{
+    registerAppCallbacks();
+    registerMainPanelCallbacks();
+    registerMeasureCallbacks();
+    registerMaintenanceCallbacks();
+    registerCalibrationCallbacks();
+    char why[1024] = "";
+    const int result = CheckResourceFile(resourceFile, UCT_PANELS_FINGERPRINT, why, sizeof why);
+    EXPECT_EQ(result, 0) << why;
+}
+
+int main(int argc, char *argv[])
+{
+    testing::InitGoogleTest(&argc, argv);
+    return InitUIRuntime(argc, argv) ? RUN_ALL_TESTS() : 1;
+}
