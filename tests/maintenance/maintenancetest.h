@@ -180,15 +180,3 @@ inline std::string popups(const std::string &only = "")
     }
     return text;
 }
-
-// The calibration and module data panels on a fresh module of the simulated
-// PXI system.
-class ModuleTest : public MaintenanceTest
-{
-  protected:
-    void SetUp() override
-    {
-        MaintenanceTest::SetUp();
-        openModule();
-    }
-};
