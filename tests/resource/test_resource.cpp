@@ -70,7 +70,8 @@ const Uses uses[] = {
      "MAIN_{READING,UNITS,SLOT,ANNUNCIATOR,MATH_ANNUNCIATOR,LIMIT_ANNUNCIATOR} "
      "CHOOSE_{RESOURCE,SLOT}_{1..10} "
      "NVM_DATA_{5..8} VERSION_{PROGRAM,DRIVER_REV,FIRMWARE_REV,MODULE_DATA,VISA} FTIC_IN{1,2}_READING "
-     "ABOUT_PROGRAM_VERSION LIMIT_{UPPER,LOWER}_UNIT STRIPCHART_RECORD_STATE STABILITY_{TABLE,INFO,WARNINGS}"},
+     "ABOUT_PROGRAM_VERSION LIMIT_{UPPER,LOWER}_UNIT STRIPCHART_RECORD_STATE "
+     "STABILITY_{TABLE,INFO,WARNINGS}"},
     {"command", "choose_3917", "CHOOSE_SELECT_{1..10} CHOOSE_CANCEL"},
     {"command", "exit_about", "VERSION_CLOSE"},
     {"command", "infoEvent", "ABOUT_{CLOSE,WEB}"},
@@ -85,8 +86,10 @@ const Uses uses[] = {
     {"numeric", "histogramEvent", "HISTO_SAMPLES"},
     {"command", "histogramEvent", "HISTO_{START,SAVE,CLOSE}"},
     {"stripchart", "", "STRIPCHART_CHART"},
-    {"command", "stripChartEvent", "STRIPCHART_CLOSE"},
-    {"toggle", "stripChartEvent", "STRIPCHART_RECORD"},
+    {"command", "stripChartEvent", "STRIPCHART_{CLEAR,CLOSE}"},
+    {"toggle", "stripChartEvent", "STRIPCHART_{RECORD,AUTO_Y}"},
+    {"toggle", "", "STRIPCHART_PAUSE"},
+    {"numeric", "stripChartEvent", "STRIPCHART_Y_{MIN,MAX}"},
     {"command", "stabilityEvent", "STABILITY_{LOAD,COMPUTE,SAVE,CLOSE}"},
     {"ring", "stabilityEvent", "STABILITY_{SOURCE,KIND,TAUS,DEVIATION}"},
     {"numeric", "", "STABILITY_{NOMINAL,TAU0}"},
@@ -130,7 +133,7 @@ TEST(Controls, EveryUsedControlExistsWithItsKindAndCallbackAndNoOtherRaisesEvent
     for (const Uses &u : uses)
         for (const QString &name : names(u.names))
             used[name.toStdString()] = &u;
-    EXPECT_EQ(used.size(), 242u);
+    EXPECT_EQ(used.size(), 247u);
     for (const Generated &g : generated) {
         const auto it = used.find(g.name);
         const QString callback = model().panel(g.panel)->control(g.control)->callback;
@@ -211,7 +214,7 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
 TEST(StartState, PanelsOpenAsTheProgramExpects)
 {
     std::map<int, int> panels;
-    for (int id : {MAIN, HISTO, CONFIGSYS})
+    for (int id : {MAIN, HISTO, CONFIGSYS, STRIPCHART})
         ASSERT_EQ(DisplayPanel(panels[id] = LoadPanel(0, resourceFile, id)), 0);
     const struct {
         int panel;
@@ -225,7 +228,10 @@ TEST(StartState, PanelsOpenAsTheProgramExpects)
         {MAIN, "MAIN_GATE_OUTPUT MAIN_RESOLUTION", 0, 8, 8},
         {HISTO, "HISTO_SAMPLES", 0, 1, 100},
         {HISTO, "HISTO_SAVE", ATTR_DIMMED, 1, 1},
-        {CONFIGSYS, "CONFIGSYS_PROGRESS", ATTR_VISIBLE, 0, 0}};
+        {CONFIGSYS, "CONFIGSYS_PROGRESS", ATTR_VISIBLE, 0, 0},
+        {STRIPCHART, "STRIPCHART_PAUSE", 0, 0, 0},
+        {STRIPCHART, "STRIPCHART_AUTO_Y", 0, 1, 1},
+        {STRIPCHART, "STRIPCHART_Y_{MIN,MAX}", ATTR_DIMMED, 1, 1}};
     for (const auto &row : rows)
         for (const QString &name : names(row.names)) {
             const int p = panels[row.panel], c = model().panel(row.panel)->control(name)->number;
@@ -334,13 +340,13 @@ TEST(Keyboard, TabFollowsTheMainPanelsGroupsFromRun)
     const int panel = LoadPanel(0, resourceFile, MAIN);
     ASSERT_EQ(DisplayPanel(panel), 0);
     shownPanel(panel);
-    QStringList order =
-        names("MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
-              "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
-              "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
-              "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
-              "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
-              "ABOUT,HELP,SI_DISPLAY,LIMIT,SAVE_SETUP,RECALL_SETUP,QUIT,CONTINUOUS}");
+    QStringList order = names(
+        "MAIN_{CONTINUOUS,SINGLE,ABORT,FUNCTION_DOWN,FUNCTION_UP,COUPLING,IMPEDANCE,FILTER,"
+        "SLOPE,HYSTERESIS,IN1_ATTEN,CHANNEL_COUPLING,IN2_ATTEN,IN1_TRIG_MODE,AUTO_TRIG_FREQ,"
+        "IN2_TRIG_MODE,TRIG_LEVEL_1,TRIG_LEVEL_2,APERTURE,RESOLUTION,AVERAGING,STANDARD,"
+        "START_ARM_SOURCE,STOP_ARM_SOURCE,EXT_ARM_SOURCE,EXT_ARM_LEVEL,ARM_MODE,GATE,"
+        "CLEAR_COUNTS,GATE_OUTPUT,DELAY_BUTTON,DELAY,SYSTEM,MATH,HISTOGRAM,STRIPCHART,STABILITY,VERSION,"
+        "ABOUT,HELP,SI_DISPLAY,LIMIT,SAVE_SETUP,RECALL_SETUP,QUIT,CONTINUOUS}");
     for (const QString &expected : order) {
         EXPECT_EQ(focusedControl(), expected.toStdString());
         QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
