@@ -5,9 +5,6 @@
 
 #include <qcustomplot.h>
 
-#include <cctype>
-#include <sstream>
-
 namespace
 {
 
@@ -40,7 +37,7 @@ class StripControls : public FileTest
         SetCtrlVal(stripChartPanel, control, value);
         uitest::CallCtrlCallback(stripChartPanel, control, EVENT_COMMIT);
     }
-    // Ticks one second apart; the chart's points as "time:" each.
+    // Ticks one second apart; then the times of the chart's points.
     static std::string ticks(int count)
     {
         for (int i = 0; i < count; ++i, testNow += 1) {
@@ -72,15 +69,12 @@ TEST_F(StripControls, PauseHoldsTheChartAndClearEmptiesIt)
     SetCtrlVal(stripChartPanel, STRIPCHART_PAUSE, 0);
     EXPECT_EQ(ticks(1), "0 1 5 ");
     uitest::CallCtrlCallback(stripChartPanel, STRIPCHART_CLEAR, EVENT_COMMIT);
-    EXPECT_EQ(ticks(0), "");
     EXPECT_EQ(ticks(2), "0 1 ");
     stopRecording(nullptr);
-    std::istringstream file(readFile(path("r.csv")));
-    int rows = 0;
-    for (std::string line; std::getline(file, line);) {
-        rows += std::isdigit(static_cast<unsigned char>(line[0])) ? 1 : 0;
+    const std::string file = readFile(path("r.csv"));
+    for (int t = 0; t < 8; ++t) {
+        EXPECT_NE(file.find("\n" + std::to_string(t) + ","), std::string::npos) << "no row at " << t << " s";
     }
-    EXPECT_EQ(rows, 8) << "every reading recorded, paused or not";
 }
 
 struct RangeCase {
@@ -90,13 +84,6 @@ struct RangeCase {
 
 class ManualRange : public StripControls, public ::testing::WithParamInterface<RangeCase>
 {
-  protected:
-    // The y range of the points held, as autoscaling shows it.
-    static QCPRange pointsRange()
-    {
-        bool found = false;
-        return chart()->graph(0)->getValueRange(found);
-    }
 };
 
 // AUTO Y off keeps the range shown, in the fields and on the axis; a
@@ -105,9 +92,10 @@ class ManualRange : public StripControls, public ::testing::WithParamInterface<R
 TEST_P(ManualRange, AppliesOrRefusesAndAutoYRestores)
 {
     const RangeCase &c = GetParam();
+    bool found = false;
     ticks(5);
     const QCPRange shown = chart()->yAxis->range();
-    EXPECT_EQ(shown, pointsRange());
+    EXPECT_EQ(shown, chart()->graph(0)->getValueRange(found));
     enter(STRIPCHART_AUTO_Y, 0);
     double min = 0, max = 0;
     int dimmed = 1;
@@ -125,7 +113,7 @@ TEST_P(ManualRange, AppliesOrRefusesAndAutoYRestores)
     enter(STRIPCHART_AUTO_Y, 1);
     GetCtrlAttribute(stripChartPanel, STRIPCHART_Y_MIN, ATTR_DIMMED, &dimmed);
     EXPECT_EQ(dimmed, 1);
-    EXPECT_EQ(chart()->yAxis->range(), pointsRange());
+    EXPECT_EQ(chart()->yAxis->range(), chart()->graph(0)->getValueRange(found));
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ManualRange,
