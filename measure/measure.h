@@ -110,9 +110,11 @@ void stopRecording(const char *note);
 // clears the strip chart and ends the recording with a note.
 void recordContinuousReading(int status, double value);
 const char *recordingPath(void); // current or last recording, "" when none
-// A fresh strip chart: the x axis in seconds from its next reading, the y
-// axis naming the unit of the readings (MAIN_UNITS).
+// A fresh strip chart: empty, the x axis in seconds from its next reading,
+// the y axis naming the unit of the readings (MAIN_UNITS).
 void startStripChart(void);
+// 1 while PAUSE is on: readings go on without adding points.
+int stripChartPaused(void);
 // Seconds since the strip chart's first reading (now, for that reading).
 double stripChartSeconds(void);
 // Monotonic clock of the time stamps, seconds (null: the machine's).

@@ -74,6 +74,7 @@ void startStripChart(void)
     if (stripChartPanel == 0) {
         return;
     }
+    ClearStripChart(stripChartPanel, STRIPCHART_CHART);
     char unit[16] = "";
     GetCtrlVal(mainPanel, MAIN_UNITS, unit);
     SetCtrlAttribute(stripChartPanel, STRIPCHART_CHART, ATTR_XNAME, "Time (s)");
@@ -174,10 +175,7 @@ void recordContinuousReading(int status, double value)
 {
     if (settings.function != recordFunction) {
         // Readings of another unit never share the chart or the file.
-        if (stripChartPanel != 0) {
-            DeleteGraphPlot(stripChartPanel, STRIPCHART_CHART, -1, VAL_IMMEDIATE_DRAW);
-            startStripChart();
-        }
+        startStripChart();
         if (recordFile) {
             char note[64];
             snprintf(note, sizeof note, "function changed to %d", settings.function);

@@ -119,7 +119,7 @@ static void fetchContinuousReading(void)
     int taken = showMainReading(status);
     if (stripChartPanel == 0) {
         refreshTriggerLevels();
-    } else if (taken) {
+    } else if (taken && !stripChartPaused()) {
         PlotStripChartPoint(stripChartPanel, STRIPCHART_CHART, stripChartSeconds(), lastReading);
     }
 }

@@ -531,6 +531,17 @@ int PlotStripChartPoint(int panel, int control, double seconds, double value)
     return UIE_NO_ERROR;
 }
 
+int ClearStripChart(int panel, int control)
+{
+    int error = 0;
+    PlotArea *plot = plotOf(panel, control, &error, true);
+    if (!plot)
+        return error;
+    plot->clearStrip();
+    plot->redraw(true);
+    return UIE_NO_ERROR;
+}
+
 int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints, int xDataType,
            int yDataType, int plotStyle, int /*pointStyle*/, int /*lineStyle*/, int /*pointFrequency*/,
            int color)
@@ -594,5 +605,25 @@ int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double x
     plot->setAxisScaling(plot->xAxis, xAxisScaling, xmin, xmax);
     plot->setAxisScaling(plot->yAxis, yAxisScaling, ymin, ymax);
     plot->redraw(false);
+    return UIE_NO_ERROR;
+}
+
+int GetAxisRange(int panel, int control, int *xAxisScaling, double *xmin, double *xmax, int *yAxisScaling,
+                 double *ymin, double *ymax)
+{
+    int error = 0;
+    const PlotArea *plot = plotOf(panel, control, &error, std::nullopt);
+    if (!plot)
+        return error;
+    auto get = [plot](const QCPAxis *axis, int *scaling, double *min, double *max) {
+        if (scaling)
+            *scaling = plot->isAutomatic(axis) ? VAL_AUTOSCALE : VAL_MANUAL;
+        if (min)
+            *min = axis->range().lower;
+        if (max)
+            *max = axis->range().upper;
+    };
+    get(plot->xAxis, xAxisScaling, xmin, xmax);
+    get(plot->yAxis, yAxisScaling, ymin, ymax);
     return UIE_NO_ERROR;
 }

@@ -149,6 +149,8 @@ int PlotStripChart(int panel, int control, const void *array, int numberOfPoints
 // Strip chart: appends one point at its time in seconds, which places it on
 // the x axis (points counted by PlotStripChart have none).
 int PlotStripChartPoint(int panel, int control, double seconds, double value);
+// Strip chart: empties its trace; the x axis starts again from the next point.
+int ClearStripChart(int panel, int control);
 // Returns a plot handle > 0 or a negative UIE_ code.
 int PlotXY(int panel, int control, const void *xArray, const void *yArray, int numberOfPoints, int xDataType,
            int yDataType, int plotStyle, int pointStyle, int lineStyle, int pointFrequency, int color);
@@ -159,6 +161,10 @@ int PlotXYBounds(int panel, int control, const double *xArray, const double *yAr
 int DeleteGraphPlot(int panel, int control, int plotHandle, int refresh); // -1: every plot
 int SetAxisRange(int panel, int control, int xAxisScaling, double xmin, double xmax, int yAxisScaling,
                  double ymin, double ymax);
+// The scaling (VAL_MANUAL or VAL_AUTOSCALE) and the range shown of each axis;
+// a null pointer skips its value.
+int GetAxisRange(int panel, int control, int *xAxisScaling, double *xmin, double *xmax, int *yAxisScaling,
+                 double *ymin, double *ymax);
 
 // -------------------------------------------------------------------- popups
 int MessagePopup(const char *title, const char *message);

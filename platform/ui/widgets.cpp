@@ -708,6 +708,12 @@ void PlotArea::appendStrip(const QVector<double> &x, const QVector<double> &y)
         yAxis->setRange(yAxis->range().lower - 1, yAxis->range().upper + 1);
 }
 
+void PlotArea::clearStrip()
+{
+    trace_->data()->clear();
+    nextX_ = 0;
+}
+
 // A reading of 100 kHz with millihertz noise needs more than the default six
 // digits on its tick labels, or every label reads the same.
 void PlotArea::fitLabelDigits(QCPAxis *axis)

@@ -155,8 +155,10 @@ class PlotArea : public QCustomPlot
     bool deletePlot(int handle); // -1: every plot
     // x: the points' times in seconds, one per value of y; empty: counted.
     void appendStrip(const QVector<double> &x, const QVector<double> &y);
+    void clearStrip();
     // scaling: VAL_MANUAL, VAL_AUTOSCALE or VAL_NO_CHANGE
     void setAxisScaling(QCPAxis *axis, int scaling, double min, double max);
+    bool isAutomatic(const QCPAxis *axis) const { return axis == xAxis ? autoX_ : autoY_; }
     void redraw(bool now);
 
     void saveImage();
