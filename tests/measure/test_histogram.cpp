@@ -7,7 +7,6 @@
 #include <clocale>
 #include <cmath>
 #include <numeric>
-#include <sstream>
 
 namespace
 {
@@ -38,18 +37,6 @@ class Histogram : public FileTest
     void save(const std::string &name)
     {
         saveWith(histogramPanel, HISTO_SAVE, name.empty() ? "" : path(name));
-    }
-    // The statistics line of a block saved now into name, split at its commas.
-    std::vector<std::string> saved(const std::string &name)
-    {
-        save(name);
-        const std::string file = readFile(path(name));
-        std::istringstream line(file.substr(header.size(), file.find('\n', header.size()) - header.size()) +
-                                ",");
-        std::vector<std::string> fields;
-        for (std::string field; std::getline(line, field, ',');)
-            fields.push_back(field);
-        return fields;
     }
 };
 
@@ -108,41 +95,6 @@ TEST_F(Histogram, TakesOneSamplePerTickUpToTheSize)
     }
 }
 
-// Equal samples give their statistics but keep the earlier run's graph.
-TEST_F(Histogram, EqualSamplesKeepTheOldGraph)
-{
-    runHistogram(5, 5);
-    const QCPRange oldRange = graph()->xAxis->range();
-    QCPBars *oldBars = bars();
-    ASSERT_NE(oldBars, nullptr);
-    // Readings scaled by 0 through the module's math: every sample is 0.
-    accepted({kq3917e_mathCalculation(instrSession, 0, 0.0, 0, 0.0, 1)});
-    runHistogram(3, 5);
-    for (int control : statistics)
-        EXPECT_EQ(shownOn(histogramPanel, control), 0.0);
-    EXPECT_EQ(std::make_tuple(dimmed(), bars(), graph()->xAxis->range()),
-              std::make_tuple(0, oldBars, oldRange));
-}
-
-// A sample that is not finite: mean and deviation say so, never a number;
-// there is no mode or bar over an infinite spread.
-TEST_F(Histogram, StatisticsOfSamplesThatAreNotFiniteSaySo)
-{
-    const struct {
-        double planted;
-        const char *saved; // mean, deviation and, over an infinite spread, mode
-        int bars;
-    } cases[] = {{NAN, "nan nan", 1}, {INFINITY, "inf nan nan", 0}, {-INFINITY, "-inf nan nan", 0}};
-    for (const auto &c : cases) {
-        runHistogram(3, 1);
-        histogramSamples[0] = c.planted;
-        mainTicks(2);
-        EXPECT_EQ(graph()->plottableCount(), c.bars) << c.saved;
-        const std::vector<std::string> fields = saved(std::string(c.saved) + ".csv");
-        EXPECT_EQ(fields[2] + " " + fields[4] + (c.bars ? "" : " " + fields[5]), c.saved);
-    }
-}
-
 // Closing stops the acquisition at once; reopening counts 100 taken, so the
 // panel opens idle with its default size of 100.
 TEST_F(Histogram, ClosingStopsAndReopeningIsIdle)
@@ -167,10 +119,10 @@ TEST_F(Histogram, SaveWritesTheLastRunAsShown)
     for (int samples : {1, 3}) {
         runHistogram(5, 5);
         runHistogram(samples, samples);
-        const std::vector<std::string> fields = saved(std::to_string(samples) + ".csv");
-        EXPECT_EQ(std::make_pair(fields.size(), fields.at(1).empty()), std::make_pair(6ul, samples == 1));
+        save(std::to_string(samples) + ".csv");
         const std::string file = readFile(path(std::to_string(samples) + ".csv"));
         EXPECT_EQ(std::count(file.begin(), file.end(), '\n'), samples + 1);
+        EXPECT_EQ(file.find(",,,,,\n") != std::string::npos, samples == 1) << file;
     }
 }
 
@@ -213,9 +165,6 @@ TEST_P(Export, AppendsOneBlockPerSave)
     setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(readFile(path("data.csv")), c.expected);
     EXPECT_EQ(popupTexts(), c.popups);
-    const uitest::FileDialogRecord &d = uitest::FileDialogs().at(0);
-    EXPECT_EQ(std::tie(d.defaultDirectory, d.defaultFileSpec, d.title, d.buttonLabel, d.allowMakeDirectory),
-              std::make_tuple("", "*.csv", "Save Data", int(VAL_SAVE_BUTTON), 1));
     EXPECT_EQ(histogramCount, c.count); // the samples stay for another try
 }
 

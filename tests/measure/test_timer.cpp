@@ -91,15 +91,6 @@ INSTANTIATE_TEST_SUITE_P(
                       // a failing level query leaves the level controls alone
                       TickCase{0, 1, none, "kq3917e_queryInputTriggering", fetch, 1, reading, 0.75, 0}));
 
-TEST_F(MainPanelTest, OnlyTheTickEventActs)
-{
-    singleReadingPending = continuousMode = 1;
-    for (int event : {EVENT_NONE, EVENT_COMMIT, EVENT_VAL_CHANGED, EVENT_LEFT_CLICK, EVENT_CLOSE})
-        EXPECT_EQ(TimerFunction(mainPanel, MAIN_TIMER, event, nullptr, 0, 0), 0);
-    EXPECT_EQ(calls(), "");
-    EXPECT_EQ(singleReadingPending + continuousMode, 2);
-}
-
 // The interval the real QTimer of MAIN_TIMER runs at after ticks of it, in milliseconds.
 int timerMs(int ticks = 0)
 {
