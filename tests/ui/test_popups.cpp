@@ -4,7 +4,7 @@
 // path too long for the caller.
 #include "uitest_support.h"
 
-#include <QProxyStyle>
+#include <QAbstractEventDispatcher>
 
 using Popups = KindsPanel;
 
@@ -137,20 +137,6 @@ TEST_F(Popups, NoTimerTickWhileACallbackOrAPopupRuns)
     }
 }
 
-// Spin arrows that repeat at once, so that a press held behind a popup would
-// show quickly.
-class FastRepeat : public QProxyStyle
-{
-  public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *data) const override
-    {
-        if (hint == SH_SpinBox_ClickAutoRepeatThreshold || hint == SH_SpinBox_ClickAutoRepeatRate)
-            return 1;
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
-
 // A press on a spin arrow whose step shows a real popup (a module that no
 // longer answers): the release goes to the popup, yet the press ends there;
 // one press, one step, one popup.
@@ -160,8 +146,6 @@ TEST_F(Popups, APopupEndsThePressInProgress)
     DisplayPanel(panel);
     ProcessSystemEvents();
     QWidget *spin = widget(FX_INT);
-    FastRepeat style;
-    spin->setStyle(&style);
     // Without the focus nothing but the popup can end the press (under X11 the
     // focus can stay on the panel while the popup comes up).
     spin->setFocusPolicy(Qt::NoFocus);
@@ -170,7 +154,7 @@ TEST_F(Popups, APopupEndsThePressInProgress)
     std::function<void()> failingStep = [&] {
         if (++popups > 3) // a fault repeats for ever: bound it
             return;
-        QTimer::singleShot(20, [] {
+        QTimer::singleShot(0, [] {
             QWidget *popup = QApplication::activeModalWidget();
             QTest::mouseRelease(popup, Qt::LeftButton); // the release the user made meanwhile
             static_cast<QDialog *>(popup)->reject();
@@ -180,8 +164,11 @@ TEST_F(Popups, APopupEndsThePressInProgress)
     raised.clear();
     onNextCallback = [&] { onNextCallback = failingStep; };                    // value changed, then commit
     QTest::mousePress(spin, Qt::LeftButton, {}, QPoint(spin->width() - 6, 5)); // the up arrow
-    QTest::qWait(40); // time for the arrow to repeat, were it still held
-    spin->setStyle(nullptr);
+    // The arrow's auto-repeat, due at once: it steps only while the press is held.
+    for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(spin)) {
+        QTimerEvent repeat(t.timerId);
+        QCoreApplication::sendEvent(spin, &repeat);
+    }
     EXPECT_EQ(raised, events(FX_INT, {EVENT_VAL_CHANGED, EVENT_COMMIT}));
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(value(FX_INT), 6);
