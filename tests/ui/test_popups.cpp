@@ -4,8 +4,6 @@
 // path too long for the caller.
 #include "uitest_support.h"
 
-#include <QAbstractEventDispatcher>
-
 using Popups = KindsPanel;
 
 TEST_F(Popups, SeamRecordsAndAnswersFromTheScript)
@@ -23,21 +21,13 @@ TEST_F(Popups, SeamRecordsAndAnswersFromTheScript)
         FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, none, int(sizeof none))};
     EXPECT_EQ(answers, (std::vector<int>{1, 2, 0, 2, 0, VAL_NEW_FILE_SELECTED, VAL_NO_FILE_SELECTED}));
     EXPECT_STREQ(path, "/tmp/data.csv");
-    std::string recorded; // kind title:text enter escape answer, * when scripted, then the buttons
-    for (const uitest::PopupRecord &r : uitest::Popups()) {
-        recorded += r.kind + " " + r.title + ":" + r.text + " " + std::to_string(r.enterButton) +
-                    std::to_string(r.escapeButton) + std::to_string(r.answer) + (r.scripted ? "*" : "");
-        for (const std::string &b : r.buttons)
-            recorded += " " + b;
-        recorded += "\n";
-    }
-    EXPECT_EQ(recorded,
-              "confirm Reset:Reset the module? 001*\ngeneric Error:text 122* Ignore Demo\n"
-              "confirm Again:? 000\ngeneric G:t 122 A\nmessage API Error:setting IN1 coupling 001\n");
-    const auto &d = uitest::FileDialogs();
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(std::tie(d[0].defaultFileSpec, d[0].title, d[0].buttonLabel, d[0].allowMakeDirectory),
-              std::make_tuple("*.csv", "Save Data", VAL_SAVE_BUTTON, 1));
+    // The fields of a record are pinned by the tests that read them; here what
+    // tells an unscripted popup from a scripted one.
+    std::string recorded;
+    for (const uitest::PopupRecord &r : uitest::Popups())
+        recorded += r.kind + ":" + r.title + (r.scripted ? "* " : " ");
+    EXPECT_EQ(recorded, "confirm:Reset* generic:Error* confirm:Again generic:G message:API Error ");
+    EXPECT_EQ(uitest::FileDialogs().size(), 2u);
     // Launching is recorded, but a program that cannot be found is refused, seam or not.
     EXPECT_EQ(LaunchExecutable("no-such-program-uct", nullptr, 0), UIE_PROGRAM_NOT_FOUND);
     uitest::Deactivate();
@@ -60,20 +50,16 @@ static void pressInPopup(Qt::Key key)
 
 TEST(RealPopups, EnterAndEscChooseTheirButtons)
 {
-    const struct {
-        Qt::Key key;
-        bool confirm;
-        int answer;
-    } cases[] = {{Qt::Key_Return, false, 1},
-                 {Qt::Key_Escape, false, 2},
-                 {Qt::Key_Return, true, 1},
-                 {Qt::Key_Escape, true, 0}};
-    for (const auto &c : cases) {
-        pressInPopup(c.key);
-        EXPECT_EQ(c.confirm ? ConfirmPopup("Confirm", "Sure?")
-                            : GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0,
-                                                  1, 1, 2),
-                  c.answer);
+    const std::tuple<Qt::Key, bool, int> cases[] = {{Qt::Key_Return, false, 1},
+                                                    {Qt::Key_Escape, false, 2},
+                                                    {Qt::Key_Return, true, 1},
+                                                    {Qt::Key_Escape, true, 0}};
+    for (const auto &[key, confirm, answer] : cases) {
+        pressInPopup(key);
+        EXPECT_EQ(
+            confirm ? ConfirmPopup("Confirm", "Sure?")
+                    : GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
+            answer);
     }
     char response[4] = "zz";
     inPopup([](QWidget *w) { QTest::keyClicks(w, "12345"), QTest::keyClick(w, Qt::Key_Return); });
