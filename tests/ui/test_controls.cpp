@@ -13,15 +13,12 @@ TEST(LoadPanelFailures, EachGivesItsOwnNegativeResult)
     const int before = uitest::LoadedPanelCount();
     const std::tuple<const char *, int, int, int> cases[] = {
         {"missing.uir", 0, 1, UIE_FILE_NOT_FOUND},
-        {"", 0, 1, UIE_FILE_NOT_FOUND}, // a folder
         {"not-resource.uir", 0, 1, UIE_NOT_RESOURCE_FILE},
         {"kinds.uir", 0, 3, UIE_PANEL_NOT_FOUND},
-        {"kinds.uir", 0, 0, UIE_PANEL_NOT_FOUND},
         {"kinds.uir", 9999, 1, UIE_INVALID_PANEL}, // no such parent
         {"unknown-callback.uir", 0, FX_PLAIN, UIE_UNKNOWN_CALLBACK}};
     for (const auto &[file, parent, panel, expected] : cases)
         EXPECT_EQ(LoadPanel(parent, fixture(file).c_str(), panel), expected) << file << panel;
-    EXPECT_EQ(LoadPanel(0, nullptr, 1), UIE_FILE_NOT_FOUND);
     EXPECT_EQ(uitest::LoadedPanelCount(), before);
 }
 
@@ -51,16 +48,13 @@ TEST_F(Controls, ProgramWritesShowAndReadBack)
         {FX_INT, 7.6, 0, 8, "8", false}, // integers round within the range
         {FX_INT, 100.5, 0, 100.5, "100.5", true},
         {FX_DBL, 10.0004, 0, 10, "10.000", false},
-        {FX_DBL, 12.5, 0, 12.5, "12.500", true},
         {FX_DBL, -10.0006, 0, -10.0006, "-10.001", true},
         {FX_DBL, nan, 0, nan, "NaN", true},
-        {FX_DBL, -inf, 0, -inf, "-Inf", true},
         {FX_DBL, 1e300, 0, 1e300, "1e+300", true},
         {FX_INT_IND, 1e13, 0, 1e13, "10000000000000", false},
         {FX_INT_IND, inf, 0, inf, "+Inf", false},
         {FX_PROGRESS, 40, 0, 40, "", false},
         {FX_PROGRESS, 101, UIE_INVALID_VALUE, 40, "", false},
-        {FX_LED, 1, 0, 1, "", false},
         {FX_ENG, 1.2345678912e-15, 0, 1.2345678912e-15, "1.234567891E-15", false},
         {FX_ENG, 100000.0001, 0, 100000.0001, "100.0000001E+03", false},
         {FX_ENG, -0.00025, 0, -0.00025, "-250.0000000E-06", false},
@@ -120,9 +114,7 @@ TEST_F(Controls, EventsPerKind)
     const std::tuple<int, const char *, int, std::vector<int>> cases[] = {
         {FX_CMD, "", Click, {EVENT_COMMIT}},
         {FX_TOGGLE, "", Click, {EVENT_VAL_CHANGED, EVENT_COMMIT}},
-        {FX_CHECK, "", Click, {EVENT_VAL_CHANGED, EVENT_COMMIT}},
         {FX_LED, "", Click, {EVENT_LEFT_CLICK}},
-        {FX_LABEL, "", Click, {EVENT_LEFT_CLICK}},
         {FX_TEXT_IND, "", Click, {EVENT_LEFT_CLICK}},
         {FX_INT_IND, "", ClickEditor, {EVENT_LEFT_CLICK}},
         {FX_TEXT, "", Click, {}}, // clicking into an editable text is no event
@@ -168,7 +160,6 @@ TEST_F(Controls, EnterTakesOnlyWhatTheControlTakesWhateverTheLocale)
         {FX_DBL, 1, "9.0004", 1, "Not sent: at most 3 decimals"},
         {FX_DBL, 1, "1,5", 1, "Not sent: type a number within \u221210 \u2026 10"},
         {FX_DBL, 1, "3.5.1", 1, "Not sent: type a number"},
-        {FX_DBL, 1, "-", 1, "Not sent: type a number"},
         {FX_INT, 1, "9999999", 1, "Not sent: 9999999 lies outside 0 \u2026 100"},
         {FX_INT, 1, "7.5", 1, "Not sent: whole numbers only"},
         {FX_INT, 500, "1", 1, ""}, // the value held, replacing one shown outside the range
@@ -243,14 +234,11 @@ TEST_F(Controls, ProgramWritesDoNotReplaceAnEntryInProgress)
     }
 }
 
-TEST_F(Controls, TimerTicksUnlessSuspendedOrDimmed)
+TEST_F(Controls, TimerTicksUnlessSuspended)
 {
     SuspendTimerCallbacks();
     uitest::TimerTick(panel, FX_TIMER);
     ResumeTimerCallbacks();
-    SetCtrlAttribute(panel, FX_TIMER, ATTR_DIMMED, 1);
-    uitest::TimerTick(panel, FX_TIMER);
-    SetCtrlAttribute(panel, FX_TIMER, ATTR_DIMMED, 0);
     uitest::TimerTick(panel, FX_TIMER);
     EXPECT_EQ(raised, events(FX_TIMER, {EVENT_TIMER_TICK}));
 }
