@@ -51,12 +51,10 @@ TEST_F(Controls, ProgramWritesShowAndReadBack)
         {FX_DBL, -10.0006, 0, -10.0006, "-10.001", true},
         {FX_DBL, nan, 0, nan, "NaN", true},
         {FX_DBL, 1e300, 0, 1e300, "1e+300", true},
-        {FX_INT_IND, 1e13, 0, 1e13, "10000000000000", false},
         {FX_INT_IND, inf, 0, inf, "+Inf", false},
         {FX_PROGRESS, 40, 0, 40, "", false},
         {FX_PROGRESS, 101, UIE_INVALID_VALUE, 40, "", false},
         {FX_ENG, 1.2345678912e-15, 0, 1.2345678912e-15, "1.234567891E-15", false},
-        {FX_ENG, 100000.0001, 0, 100000.0001, "100.0000001E+03", false},
         {FX_ENG, -0.00025, 0, -0.00025, "-250.0000000E-06", false},
         {FX_ENG, 0.0, 0, 0.0, "0.000000000E+00", false},
         {FX_ENG, 999.99999999999, 0, 999.99999999999, "1.000000000E+03", false}, // the carry
@@ -115,7 +113,6 @@ TEST_F(Controls, EventsPerKind)
         {FX_CMD, "", Click, {EVENT_COMMIT}},
         {FX_TOGGLE, "", Click, {EVENT_VAL_CHANGED, EVENT_COMMIT}},
         {FX_LED, "", Click, {EVENT_LEFT_CLICK}},
-        {FX_TEXT_IND, "", Click, {EVENT_LEFT_CLICK}},
         {FX_INT_IND, "", ClickEditor, {EVENT_LEFT_CLICK}},
         {FX_TEXT, "", Click, {}}, // clicking into an editable text is no event
         {FX_CMD, "", Qt::Key_Return, {EVENT_COMMIT}},
@@ -205,7 +202,6 @@ TEST_F(Controls, ProgramWritesDoNotReplaceAnEntryInProgress)
         {FX_DBL, "1", true, {}, "1.000", "3.000"},  // the value the program wrote: nothing to send
         {FX_INT, "42", true, {EVENT_VAL_CHANGED, EVENT_COMMIT}, "42", "3"},
         {FX_TEXT, "ab", true, {EVENT_COMMIT}, "ab", "three"},
-        {FX_TEXT, "cd", false, {}, "program", "three"},
     };
     const auto write = [this](double number, const char *text) {
         SetCtrlVal(panel, FX_DBL, number);
@@ -232,15 +228,6 @@ TEST_F(Controls, ProgramWritesDoNotReplaceAnEntryInProgress)
         write(3, "three"); // once the entry has ended, the program's writes show at once
         EXPECT_EQ(field(w)->text().toStdString(), after);
     }
-}
-
-TEST_F(Controls, TimerTicksUnlessSuspended)
-{
-    SuspendTimerCallbacks();
-    uitest::TimerTick(panel, FX_TIMER);
-    ResumeTimerCallbacks();
-    uitest::TimerTick(panel, FX_TIMER);
-    EXPECT_EQ(raised, events(FX_TIMER, {EVENT_TIMER_TICK}));
 }
 
 // A real timer that is due and a click that is queued: only drawing runs.
