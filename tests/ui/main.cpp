@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "uitest_support.h"
 
-namespace
-{
-void record(int panel, int control, int event)
+static void record(int panel, int control, int event)
 {
     raised.push_back({panel, control, event});
     if (auto action = std::exchange(onNextCallback, nullptr))
         action();
 }
-} // namespace
 
 int main(int argc, char **argv)
 {

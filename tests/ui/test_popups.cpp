@@ -4,8 +4,6 @@
 // path too long for the caller.
 #include "uitest_support.h"
 
-#include <QProxyStyle>
-
 using Popups = KindsPanel;
 
 TEST_F(Popups, SeamRecordsAndAnswersFromTheScript)
@@ -23,62 +21,39 @@ TEST_F(Popups, SeamRecordsAndAnswersFromTheScript)
         FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, none, int(sizeof none))};
     EXPECT_EQ(answers, (std::vector<int>{1, 2, 0, 2, 0, VAL_NEW_FILE_SELECTED, VAL_NO_FILE_SELECTED}));
     EXPECT_STREQ(path, "/tmp/data.csv");
-    std::string recorded; // kind title:text enter escape answer, * when scripted, then the buttons
-    for (const uitest::PopupRecord &r : uitest::Popups()) {
-        recorded += r.kind + " " + r.title + ":" + r.text + " " + std::to_string(r.enterButton) +
-                    std::to_string(r.escapeButton) + std::to_string(r.answer) + (r.scripted ? "*" : "");
-        for (const std::string &b : r.buttons)
-            recorded += " " + b;
-        recorded += "\n";
-    }
-    EXPECT_EQ(recorded,
-              "confirm Reset:Reset the module? 001*\ngeneric Error:text 122* Ignore Demo\n"
-              "confirm Again:? 000\ngeneric G:t 122 A\nmessage API Error:setting IN1 coupling 001\n");
-    const auto &d = uitest::FileDialogs();
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(std::tie(d[0].defaultFileSpec, d[0].title, d[0].buttonLabel, d[0].allowMakeDirectory),
-              std::make_tuple("*.csv", "Save Data", VAL_SAVE_BUTTON, 1));
+    // The fields of a record are pinned by the tests that read them; here what
+    // tells an unscripted popup from a scripted one.
+    std::string recorded;
+    for (const uitest::PopupRecord &r : uitest::Popups())
+        recorded += r.kind + ":" + r.title + (r.scripted ? "* " : " ");
+    EXPECT_EQ(recorded, "confirm:Reset* generic:Error* confirm:Again generic:G message:API Error ");
     // Launching is recorded, but a program that cannot be found is refused, seam or not.
     EXPECT_EQ(LaunchExecutable("no-such-program-uct", nullptr, 0), UIE_PROGRAM_NOT_FOUND);
-    uitest::Deactivate();
-    EXPECT_EQ(LaunchExecutable("/nonexistent/hh", nullptr, 0), UIE_PROGRAM_NOT_FOUND);
 }
 
-// Runs an input action in the real modal popup as soon as it is up.
-static void inPopup(std::function<void(QWidget *)> input)
-{
-    QTimer::singleShot(0, [input] {
-        QWidget *popup = QApplication::activeModalWidget();
-        ASSERT_NE(popup, nullptr);
-        input(popup->focusWidget() ? popup->focusWidget() : popup);
-    });
-}
+// Presses a key in the real modal popup as soon as it is up.
 static void pressInPopup(Qt::Key key)
 {
-    inPopup([key](QWidget *w) { QTest::keyClick(w, key); });
+    QTimer::singleShot(0, [key] {
+        QWidget *popup = QApplication::activeModalWidget();
+        ASSERT_NE(popup, nullptr);
+        QTest::keyClick(popup->focusWidget() ? popup->focusWidget() : popup, key);
+    });
 }
 
 TEST(RealPopups, EnterAndEscChooseTheirButtons)
 {
-    const struct {
-        Qt::Key key;
-        bool confirm;
-        int answer;
-    } cases[] = {{Qt::Key_Return, false, 1},
-                 {Qt::Key_Escape, false, 2},
-                 {Qt::Key_Return, true, 1},
-                 {Qt::Key_Escape, true, 0}};
-    for (const auto &c : cases) {
-        pressInPopup(c.key);
-        EXPECT_EQ(c.confirm ? ConfirmPopup("Confirm", "Sure?")
-                            : GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0,
-                                                  1, 1, 2),
-                  c.answer);
+    const std::tuple<Qt::Key, bool, int> cases[] = {{Qt::Key_Return, false, 1},
+                                                    {Qt::Key_Escape, false, 2},
+                                                    {Qt::Key_Return, true, 1},
+                                                    {Qt::Key_Escape, true, 0}};
+    for (const auto &[key, confirm, answer] : cases) {
+        pressInPopup(key);
+        EXPECT_EQ(
+            confirm ? ConfirmPopup("Confirm", "Sure?")
+                    : GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
+            answer);
     }
-    char response[4] = "zz";
-    inPopup([](QWidget *w) { QTest::keyClicks(w, "12345"), QTest::keyClick(w, Qt::Key_Return); });
-    EXPECT_EQ(GenericMessagePopup("Ask", "value", "OK", nullptr, nullptr, response, 3, 0, 0, 1, 1), 1);
-    EXPECT_STREQ(response, "123"); // at most maxResponseLength characters
 }
 
 TEST_F(Popups, ReturningFromAPopupIsNotGettingTheFocus)
@@ -137,20 +112,6 @@ TEST_F(Popups, NoTimerTickWhileACallbackOrAPopupRuns)
     }
 }
 
-// Spin arrows that repeat at once, so that a press held behind a popup would
-// show quickly.
-class FastRepeat : public QProxyStyle
-{
-  public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *data) const override
-    {
-        if (hint == SH_SpinBox_ClickAutoRepeatThreshold || hint == SH_SpinBox_ClickAutoRepeatRate)
-            return 1;
-        return QProxyStyle::styleHint(hint, option, widget, data);
-    }
-};
-
 // A press on a spin arrow whose step shows a real popup (a module that no
 // longer answers): the release goes to the popup, yet the press ends there;
 // one press, one step, one popup.
@@ -160,8 +121,6 @@ TEST_F(Popups, APopupEndsThePressInProgress)
     DisplayPanel(panel);
     ProcessSystemEvents();
     QWidget *spin = widget(FX_INT);
-    FastRepeat style;
-    spin->setStyle(&style);
     // Without the focus nothing but the popup can end the press (under X11 the
     // focus can stay on the panel while the popup comes up).
     spin->setFocusPolicy(Qt::NoFocus);
@@ -170,7 +129,7 @@ TEST_F(Popups, APopupEndsThePressInProgress)
     std::function<void()> failingStep = [&] {
         if (++popups > 3) // a fault repeats for ever: bound it
             return;
-        QTimer::singleShot(20, [] {
+        QTimer::singleShot(0, [] {
             QWidget *popup = QApplication::activeModalWidget();
             QTest::mouseRelease(popup, Qt::LeftButton); // the release the user made meanwhile
             static_cast<QDialog *>(popup)->reject();
@@ -180,8 +139,11 @@ TEST_F(Popups, APopupEndsThePressInProgress)
     raised.clear();
     onNextCallback = [&] { onNextCallback = failingStep; };                    // value changed, then commit
     QTest::mousePress(spin, Qt::LeftButton, {}, QPoint(spin->width() - 6, 5)); // the up arrow
-    QTest::qWait(40); // time for the arrow to repeat, were it still held
-    spin->setStyle(nullptr);
+    // The arrow's auto-repeat, due at once: it steps only while the press is held.
+    for (const auto &t : QAbstractEventDispatcher::instance()->registeredTimers(spin)) {
+        QTimerEvent repeat(t.timerId);
+        QCoreApplication::sendEvent(spin, &repeat);
+    }
     EXPECT_EQ(raised, events(FX_INT, {EVENT_VAL_CHANGED, EVENT_COMMIT}));
     EXPECT_EQ(popups, 1);
     EXPECT_EQ(value(FX_INT), 6);

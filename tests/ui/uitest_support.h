@@ -6,24 +6,15 @@
 #include "userint.h"
 #include "userint_testseam.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QDialog>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMessageBox>
 #include <QTest>
-#include <QTimer>
-#include <QToolTip>
+#include <QtWidgets>
 #include <gtest/gtest.h>
 #include <qcustomplot.h>
 
 #include <cmath>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 struct Raised {
@@ -95,7 +86,7 @@ class KindsPanel : public testing::Test
         EXPECT_EQ(GetCtrlVal(panel, control, &v), 0) << control;
         return v;
     }
-    std::vector<Raised> events(int control, std::initializer_list<int> events) const
+    std::vector<Raised> events(int control, const std::vector<int> &events) const
     {
         std::vector<Raised> out;
         for (int e : events)

@@ -34,11 +34,10 @@ TEST(NoLibrary, EveryCallFailsWithoutCrashing)
     ViUInt32 count = 77;
     ViChar desc[VI_FIND_BUFLEN] = "";
     ViUInt16 value = 0;
-    for (ViStatus status :
-         {viOpenDefaultRM(&rm), viFindRsrc(1, "PXI?*INSTR", &list, &count, desc), viFindNext(1, desc),
-          viOpen(1, "PXI0::7-0.0::INSTR", 0, 0, &vi), viGetAttribute(1, VI_ATTR_SLOT, &value),
-          viIn16(1, VI_PXI_BAR0_SPACE, 0x100010, &value), viOut16(1, VI_PXI_BAR0_SPACE, 0x100200, 1),
-          viClose(1), viOpenDefaultRM(nullptr), viFindRsrc(1, "PXI?*INSTR", nullptr, nullptr, nullptr)})
+    for (ViStatus status : {viOpenDefaultRM(&rm), viFindRsrc(1, "PXI?*INSTR", &list, &count, desc),
+                            viFindNext(1, desc), viOpen(1, "PXI0::7-0.0::INSTR", 0, 0, &vi),
+                            viGetAttribute(1, VI_ATTR_SLOT, &value), viIn16(1, VI_PXI_BAR0_SPACE, 0, &value),
+                            viOut16(1, VI_PXI_BAR0_SPACE, 0, 1), viClose(1), viOpenDefaultRM(nullptr)})
         EXPECT_EQ(status, VI_ERROR_LIBRARY_NFOUND);
     EXPECT_EQ(std::vector<ViUInt32>({rm, vi, list, count}), std::vector<ViUInt32>(4, 0));
 }
