@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 TEST_F(AppTest, AMissingPanelEndsStartUpWithItsLoadError)
 {
     // Chassis, answer, popups.
@@ -30,58 +32,51 @@ TEST_F(AppTest, AMissingPanelEndsStartUpWithItsLoadError)
 }
 
 // HELP takes the maker's help file from the working folder, then from beside
-// the program, then the program's manual; what is missing is said, not hidden.
+// the program, then the program's manual, each path one argument to the
+// opener; what is missing is said, not hidden.
 TEST_F(AppTest, HelpOpensTheFirstFileThatExistsOrSaysWhatIsMissing)
 {
-    QTemporaryDir work, tools;
-    const QDir program(QCoreApplication::applicationDirPath());
+    QTemporaryDir home, tools;
+    const QDir program(QCoreApplication::applicationDirPath()), work(home.filePath("my work's dir"));
     const QString savedDir = QDir::currentPath(), savedPath = qEnvironmentVariable("PATH");
-    const std::string cwdHelp = work.filePath(HELP_FILE_NAME).toStdString(),
-                      besideHelp = program.filePath(HELP_FILE_NAME).toStdString(),
-                      manual = program.filePath(MANUAL_FILE_NAME).toStdString();
-    ASSERT_TRUE(QFile::link("/bin/true", tools.filePath("xdg-open")));
-    ASSERT_TRUE(QDir::setCurrent(work.path()));
+    // In the order looked for.
+    const std::string files[] = {work.filePath(HELP_FILE_NAME).toStdString(),
+                                 program.filePath(HELP_FILE_NAME).toStdString(),
+                                 program.filePath(MANUAL_FILE_NAME).toStdString()};
+    ASSERT_TRUE(QDir().mkpath(work.path()) && QDir().mkpath(program.filePath("manual")) &&
+                QFile::link("/bin/true", tools.filePath("xdg-open")) && QDir::setCurrent(work.path()));
     const std::string noHelp = "Help: No help is installed: neither the help file kq3917e.chm nor the user "
-                               "manual of this program was found.";
-    auto noOpener = [](const std::string &file) {
-        return "Help: The help cannot be shown: the program xdg-open, which opens\n" + file +
-               "\nwas not found or did not start.";
+                               "manual of this program was found.",
+                      noOpener = "Help: The help cannot be shown: the program xdg-open, which opens\n";
+    // Files present (bit 2 - i for files[i]), opener on PATH, the file launched (-1: none), popup.
+    const std::tuple<int, bool, int, std::string> cases[] = {
+        {0b000, true, -1, noHelp},
+        {0b001, true, 2, ""},
+        {0b011, true, 1, ""},
+        {0b111, true, 0, ""},
+        {0b101, true, 0, ""},
+        {0b100, false, -1, noOpener + files[0] + "\nwas not found or did not start."},
+        {0b001, false, -1, noOpener + files[2] + "\nwas not found or did not start."},
     };
-    // Files present (working folder, beside, manual), opener on PATH, launched file or popup.
-    const std::tuple<int, bool, std::string, std::string> cases[] = {
-        {0b000, true, "", noHelp},
-        {0b000, false, "", noHelp},
-        {0b001, true, manual, ""},
-        {0b011, true, besideHelp, ""},
-        {0b111, true, cwdHelp, ""},
-        {0b101, true, cwdHelp, ""},
-        {0b001, false, "", noOpener(manual)},
-        {0b100, false, "", noOpener(cwdHelp)},
-    };
-    for (const auto &[files, opener, launched, popup] : cases) {
-        SCOPED_TRACE(::testing::Message() << "files " << files << " opener " << opener);
+    for (const auto &[present, opener, launched, popup] : cases) {
+        SCOPED_TRACE(::testing::Message() << "files " << present << " opener " << opener);
         SetUp();
-        const std::pair<int, std::string> paths[] = {{0b100, cwdHelp}, {0b010, besideHelp}, {0b001, manual}};
-        for (const auto &[bit, path] : paths) {
-            QFile::remove(QString::fromStdString(path));
-            if (files & bit) {
-                QDir().mkpath(QFileInfo(QString::fromStdString(path)).path());
-                ASSERT_TRUE(QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly));
-            }
+        for (int i = 0; i < 3; ++i) {
+            QFile::remove(QString::fromStdString(files[i]));
+            ASSERT_TRUE(!(present & (4 >> i)) ||
+                        QFile(QString::fromStdString(files[i])).open(QIODevice::WriteOnly));
         }
         qputenv("PATH", (opener ? tools.path() : work.path()).toLocal8Bit());
         openHelpFile();
-        const std::vector<std::vector<std::string>> expected =
-            launched.empty() ? std::vector<std::vector<std::string>>{}
-                             : std::vector<std::vector<std::string>>{{"xdg-open", launched}};
-        EXPECT_EQ(uitest::LaunchedCommands(), expected);
+        EXPECT_EQ(uitest::LaunchedCommands(), std::vector<std::vector<std::string>>(
+                                                  launched >= 0, {"xdg-open", files[std::max(launched, 0)]}));
         EXPECT_EQ(popupLines(true), popup.empty() ? std::vector<std::string>{} : std::vector{popup});
     }
-    ASSERT_TRUE(QFile(QString::fromStdString(manual)).open(QIODevice::WriteOnly));
+    // The manual is left from the last case; a path that does not fit is no path at all.
     char path[8];
     EXPECT_EQ(GetProgramFilePath(MANUAL_FILE_NAME, path, sizeof path), UIE_BUFFER_TOO_SMALL);
     EXPECT_STREQ(path, "");
-    QFile::remove(QString::fromStdString(besideHelp));
+    QFile::remove(QString::fromStdString(files[1]));
     QDir(program.filePath("manual")).removeRecursively();
     qputenv("PATH", savedPath.toLocal8Bit());
     QDir::setCurrent(savedDir);
