@@ -28,9 +28,9 @@ static std::string numbered(int count, const char *item, const char *end)
     return text;
 }
 
-// A choice panel "press" that is no button: the window closed by its close
-// box, without Cancel.
-enum { CLOSE_WINDOW = -1 };
+// Choice panel "presses" that are not buttons: the window goes away without
+// Cancel, hidden (unmapped by the window manager) or closed by its close box.
+enum { HIDE_WINDOW = -1, CLOSE_WINDOW = -2 };
 
 struct Situation {
     const char *name;
@@ -79,6 +79,7 @@ const Situation kSituations[] = {
     S("TwoModulesSecondChosen", kTwo, {0}, {CHOOSE_SELECT_5, CHOOSE_SELECT_2}, {kInit}, EXIT_NORMAL, kB, 0, 0,
       kTwoRows, "9|1"),
     S("TwoModulesCancelled", kTwo, {}, {CHOOSE_CANCEL}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
+    S("TwoModulesChoiceHidden", kTwo, {}, {HIDE_WINDOW}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
     S("TwoModulesChoiceClosed", kTwo, {}, {CLOSE_WINDOW}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
     S("TwoModulesChosenFails", kTwo + ",initfail", {1, 1, 1}, {CHOOSE_SELECT_2},
       {kInit, "KQ3917 Error", kDemo}, EXIT_NORMAL, kB, 1, 1, kTwoRows, "7|1"),
@@ -154,8 +155,9 @@ static void pressInTurn(const std::vector<int> &presses, size_t next)
         rowsSeen += (slot[0] ? std::string(descriptor) + "|" + slot : "") + ";";
         EXPECT_EQ(dimmed, slot[0] ? 0 : 1) << "only a filled row can be chosen: row " << row;
     }
-    if (presses[next] == CLOSE_WINDOW) {
-        uitest::PanelWidget(panel)->close();
+    if (presses[next] == HIDE_WINDOW || presses[next] == CLOSE_WINDOW) {
+        QWidget *window = uitest::PanelWidget(panel);
+        presses[next] == HIDE_WINDOW ? window->hide() : (void)window->close();
         giveUpWaiting(panel, 0);
         return;
     }
