@@ -27,8 +27,6 @@ std::string callsTo(const std::vector<std::string> &names);
 // Every popup as "title" or, withText, "title: text".
 std::vector<std::string> popupLines(bool withText);
 std::string driverText(ViStatus status);
-// The report that reportError shows for actionText and status.
-std::string expectedReport(const std::string &actionText, ViStatus status);
 
 // Runs start-up and returns its exit code; once the main panel is up, reads
 // "slot|LED" into slot and presses Quit, which must end the loop without a

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <regex>
@@ -45,6 +46,15 @@ struct Situation {
     std::string rows;                // choice rows "descriptor|slot;" up to the last filled
     const char *slot;                // "slot|LED" shown on the main panel
 };
+
+// The report that reportError shows for actionText and status.
+static std::string expectedReport(const std::string &actionText, ViStatus status)
+{
+    char code[32];
+    snprintf(code, sizeof code, "%d (%X)", (int)status, (unsigned)status);
+    return "Error while " + actionText + "\nError code = " + code + "\nError Message = '" +
+           driverText(status).substr(0, 80) + "'\n";
+}
 
 // Faults carry the stand-in's default statuses.
 static std::string expectedText(const Situation &s, const std::string &title)
