@@ -29,6 +29,6 @@ std::vector<std::string> popupLines(bool withText);
 std::string driverText(ViStatus status);
 
 // Runs start-up and returns its exit code; once the main panel is up, reads
-// "slot|LED" into slot and presses Quit, which must end the loop without a
-// driver call and with the timer stopped.
+// the slot shown into slot, expects the status lamp lit and presses Quit,
+// which must end the loop without a driver call and with the timer stopped.
 int runAndQuit(std::string *slot);

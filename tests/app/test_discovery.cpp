@@ -39,12 +39,10 @@ struct Situation {
     std::vector<int> answers;        // to the popups, in order
     std::vector<int> presses;        // choice panel buttons, one per pass of the wait
     std::vector<std::string> popups; // titles; the texts follow from the situation
-    int exit;                        // of start-up, which the main panel's Quit ends
     std::string resourceName;        // afterwards
     int reset;                       // flag sent to kq3917e_init, or -1
-    int demo;                        // demoMode afterwards
     std::string rows;                // choice rows "descriptor|slot;" up to the last filled
-    const char *slot;                // "slot|LED" shown on the main panel
+    const char *slot;                // shown on the main panel, "" when start-up ends without it; "7": demo
 };
 
 // The report that reportError shows for actionText and status.
@@ -76,33 +74,30 @@ static std::string expectedText(const Situation &s, const std::string &title)
 
 using S = Situation;
 const Situation kSituations[] = {
-    S("ResourceManagerFailsDemoAccepted", "?", {1, 1}, {}, {"VISA ERROR", kDemo}, EXIT_NORMAL, "", -1, 1, "",
-      "7|1"),
+    S("ResourceManagerFailsDemoAccepted", "?", {1, 1}, {}, {"VISA ERROR", kDemo}, "", -1, "", "7"),
     S("OtherMakersAndModels", "GPIB0::5::INSTR;PXI2::9::INSTR,vendor=0x1234;PXI2::11::INSTR,model=2", {1}, {},
-      {kDemo}, EXIT_NORMAL, "PXI2::11::INSTR", -1, 1, "", "7|1"),
-    S("OneModuleOpened", kA + ",slot=-32768", {0}, {}, {kInit}, EXIT_NORMAL, kA, 0, 0, "", "-32768|1"),
-    S("OneModuleWarnsSlotUnread", kA + ",initwarn,noslot", {0}, {}, {kInit, "Initialization Warning"},
-      EXIT_NORMAL, kA, 0, 0, "", "?|1"),
-    S("OneModuleFails", kA + ",initfail", {1, 1, 0}, {}, {kInit, "Initialization Error", kDemo},
-      EXIT_NO_MODULE, kA, 1, 0, "", ""),
+      {kDemo}, "PXI2::11::INSTR", -1, "", "7"),
+    S("OneModuleOpened", kA + ",slot=-32768", {0}, {}, {kInit}, kA, 0, "", "-32768"),
+    S("OneModuleWarnsSlotUnread", kA + ",initwarn,noslot", {0}, {}, {kInit, "Initialization Warning"}, kA, 0,
+      "", "?"),
+    S("OneModuleFails", kA + ",initfail", {1, 1, 0}, {}, {kInit, "Initialization Error", kDemo}, kA, 1, "",
+      ""),
     // A press on a row beyond the modules found is ignored.
-    S("TwoModulesSecondChosen", kTwo, {0}, {CHOOSE_SELECT_5, CHOOSE_SELECT_2}, {kInit}, EXIT_NORMAL, kB, 0, 0,
-      kTwoRows, "9|1"),
-    S("TwoModulesCancelled", kTwo, {}, {CHOOSE_CANCEL}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
-    S("TwoModulesChoiceHidden", kTwo, {}, {HIDE_WINDOW}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
-    S("TwoModulesChoiceClosed", kTwo, {}, {CLOSE_WINDOW}, {}, EXIT_NO_MODULE, kB, -1, 0, kTwoRows, ""),
+    S("TwoModulesSecondChosen", kTwo, {0}, {CHOOSE_SELECT_5, CHOOSE_SELECT_2}, {kInit}, kB, 0, kTwoRows, "9"),
+    S("TwoModulesCancelled", kTwo, {}, {CHOOSE_CANCEL}, {}, kB, -1, kTwoRows, ""),
+    S("TwoModulesChoiceHidden", kTwo, {}, {HIDE_WINDOW}, {}, kB, -1, kTwoRows, ""),
+    S("TwoModulesChoiceClosed", kTwo, {}, {CLOSE_WINDOW}, {}, kB, -1, kTwoRows, ""),
     S("TwoModulesChosenFails", kTwo + ",initfail", {1, 1, 1}, {CHOOSE_SELECT_2},
-      {kInit, "KQ3917 Error", kDemo}, EXIT_NORMAL, kB, 1, 1, kTwoRows, "7|1"),
-    S("TwoModulesChosenWarnsSilently", kTwo + ",initwarn", {0}, {CHOOSE_SELECT_2}, {kInit}, EXIT_NORMAL, kB,
-      0, 0, kTwoRows, "9|1"),
+      {kInit, "KQ3917 Error", kDemo}, kB, 1, kTwoRows, "7"),
+    S("TwoModulesChosenWarnsSilently", kTwo + ",initwarn", {0}, {CHOOSE_SELECT_2}, {kInit}, kB, 0, kTwoRows,
+      "9"),
     // Row 1's probe fails: its button is ignored; row 3 still chooses its module.
     S("FailedProbeLeavesRowEmpty", kA + ",noslot;" + kB + ",slot=9;" + kC + ",slot=65535", {0},
-      {CHOOSE_SELECT_1, CHOOSE_SELECT_3}, {kInit}, EXIT_NORMAL, kC, 0, 0,
-      ";" + kB + "|9;" + kC + "|-1;;;;;;;;", "-1|1"),
-    S("NoRowProbed", kA + ",noslot;" + kB + ",noslot", {1, 1}, {}, {"Autoconnect Error", kDemo}, EXIT_NORMAL,
-      kB, -1, 1, "", "7|1"),
-    S("TwelveModulesTenRows", numbered(12, ",slot=", ";"), {1}, {CHOOSE_SELECT_10}, {kInit}, EXIT_NORMAL,
-      "PXI10::10::INSTR", 1, 0, numbered(10, "|", ";"), "10|1"),
+      {CHOOSE_SELECT_1, CHOOSE_SELECT_3}, {kInit}, kC, 0, ";" + kB + "|9;" + kC + "|-1;;;;;;;;", "-1"),
+    S("NoRowProbed", kA + ",noslot;" + kB + ",noslot", {1, 1}, {}, {"Autoconnect Error", kDemo}, kB, -1, "",
+      "7"),
+    S("TwelveModulesTenRows", numbered(12, ",slot=", ";"), {1}, {CHOOSE_SELECT_10}, {kInit},
+      "PXI10::10::INSTR", 1, numbered(10, "|", ";"), "10"),
 };
 
 struct Discovery : AppTest, ::testing::WithParamInterface<Situation> {
@@ -190,8 +185,9 @@ TEST_P(Discovery, Outcome)
     uitest::ScriptPopupAnswers(s.answers);
     if (!s.presses.empty())
         QTimer::singleShot(0, [&s] { pressInTurn(s.presses, 0); });
+    const int demo = std::string(s.slot) == "7";
     std::string slot;
-    EXPECT_EQ(runAndQuit(&slot), s.exit);
+    EXPECT_EQ(runAndQuit(&slot), *s.slot ? EXIT_NORMAL : EXIT_NO_MODULE);
 
     ASSERT_EQ(popupLines(false), s.popups);
     for (const uitest::PopupRecord &popup : uitest::Popups())
@@ -200,16 +196,16 @@ TEST_P(Discovery, Outcome)
     EXPECT_EQ(uitest::LoadedPanelCount(), 0);
     EXPECT_EQ(slot, s.slot);
     EXPECT_EQ(resourceName, s.resourceName);
-    EXPECT_EQ(demoMode, s.demo);
-    EXPECT_EQ(instrSession != 0, s.exit == EXIT_NORMAL && !s.demo);
+    EXPECT_EQ(demoMode, demo);
+    EXPECT_EQ(instrSession != 0, *s.slot && !demo);
     // The reset flag sent; in demonstration, the driver simulates a module that was reset.
     std::string init = "kq3917e_init(0,\"" + s.resourceName + "\",1," + std::to_string(s.reset) + ") ";
     EXPECT_EQ(callsTo({"kq3917e_init", "kq3917e_reset"}),
-              (s.reset == -1 ? "" : init) + (s.demo ? "kq3917e_reset(0,) " : ""));
+              (s.reset == -1 ? "" : init) + (demo ? "kq3917e_reset(0,) " : ""));
     ViInt16 function = -1;
     unsetenv("UCT_SIMKIT_LOG");
-    EXPECT_EQ(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS, s.demo == 1);
-    checkCallLog(logPath, s.demo);
+    EXPECT_EQ(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS, demo == 1);
+    checkCallLog(logPath, demo);
     std::remove(logPath.c_str());
 }
 
