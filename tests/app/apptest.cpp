@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 void AppTest::SetUp()
@@ -47,6 +48,14 @@ std::string driverText(ViStatus status)
     char text[KQ3917E_MESSAGE_SIZE] = "";
     kq3917e_error_message(0, status, text);
     return text;
+}
+
+std::string reportText(const std::string &actionText, ViStatus status)
+{
+    char code[32];
+    snprintf(code, sizeof code, "%d (%X)", (int)status, (unsigned)status);
+    return "Error while " + actionText + "\nError code = " + code + "\nError Message = '" +
+           driverText(status).substr(0, 80) + "'\n";
 }
 
 int runAndQuit(std::string *slot)

@@ -27,6 +27,8 @@ std::string callsTo(const std::vector<std::string> &names);
 // Every popup as "title" or, withText, "title: text".
 std::vector<std::string> popupLines(bool withText);
 std::string driverText(ViStatus status);
+// What reportError shows for actionText and status.
+std::string reportText(const std::string &actionText, ViStatus status);
 
 // Runs start-up and returns its exit code; once the main panel is up, reads
 // the slot shown into slot, expects the status lamp lit and presses Quit,

@@ -10,14 +10,15 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <unistd.h>
 
 const std::string kA = "PXI3::10::INSTR", kB = "PXI4::12::INSTR", kC = "PXI5::13::INSTR";
-const std::string kDemo = "No ZORa 3917's Found", kInit = "Module Init";
-
 // kA in slot 6 and kB (last, so that items may follow) in slot 9; the choice rows they fill.
 const std::string kTwo = kA + ",slot=6;" + kB + ",slot=9", kTwoRows = kA + "|6;" + kB + "|9;;;;;;;;;";
+// Another maker's module and another model, after a GPIB instrument.
+const std::string kOthers = "GPIB0::5::INSTR;PXI2::9::INSTR,vendor=0x1234;PXI2::11::INSTR,model=2";
 
 // PXIi::i::INSTR followed by item, i and end, for i = 1..count.
 static std::string numbered(int count, const char *item, const char *end)
@@ -29,76 +30,76 @@ static std::string numbered(int count, const char *item, const char *end)
     return text;
 }
 
-// Choice panel "presses" that are not buttons: the window goes away without
-// Cancel, hidden (unmapped by the window manager) or closed by its close box.
-enum { HIDE_WINDOW = -1, CLOSE_WINDOW = -2 };
-
 struct Situation {
     const char *name;
-    std::string chassis;             // simkit description; "?" is malformed and fails viOpenDefaultRM
-    std::vector<int> answers;        // to the popups, in order
-    std::vector<int> presses;        // choice panel buttons, one per pass of the wait
-    std::vector<std::string> popups; // titles; the texts follow from the situation
-    std::string resourceName;        // afterwards
-    int reset;                       // flag sent to kq3917e_init, or -1
-    std::string rows;                // choice rows "descriptor|slot;" up to the last filled
-    const char *slot;                // shown on the main panel, "" when start-up ends without it; "7": demo
+    std::string chassis;      // simkit description; "?" is malformed and fails viOpenDefaultRM
+    std::vector<int> answers; // to the popups, in order
+    // Choice panel presses, one per pass of the wait: a row's digit (0: the tenth), c Cancel, h the window
+    // hidden (unmapped by the window manager), x closed by its close box. Popups by letter (expectedPopups).
+    const char *presses, *popups;
+    std::string rsrc; // resourceName afterwards
+    int reset;        // flag sent to kq3917e_init, or -1
+    std::string rows; // choice rows "descriptor|slot;" up to the last filled
+    const char *slot; // shown on the main panel, "" when start-up ends without it; "7": demo
 };
 
-// The report that reportError shows for actionText and status.
-static std::string expectedReport(const std::string &actionText, ViStatus status)
-{
-    char code[32];
-    snprintf(code, sizeof code, "%d (%X)", (int)status, (unsigned)status);
-    return "Error while " + actionText + "\nError code = " + code + "\nError Message = '" +
-           driverText(status).substr(0, 80) + "'\n";
-}
-
-// Faults carry the stand-in's default statuses.
-static std::string expectedText(const Situation &s, const std::string &title)
-{
-    if (title == kDemo)
-        return "No ZORa 3917's have been found in this system.\n\nDo you want to run the demonstration?";
-    if (title == "Autoconnect Error")
-        return "VISA errors prevent selection of 3917e";
-    if (title == kInit)
-        return "Opening session with " + std::string(s.presses.empty() ? "kq3917e" : "PXI 3917") + " at " +
-               s.resourceName + ".\nDo you want to reset?";
-    if (title == "VISA ERROR")
-        return expectedReport(
-            "calling viOpenDefaultRM\nPlease ensure VISA has been installed in this conputer\n",
-            VI_ERROR_SYSTEM_ERROR);
-    return expectedReport("initializing ZORa 3917 descriptor '" + s.resourceName + "'",
-                          title == "Initialization Warning" ? VI_WARN_CONFIG_NLOADED : VI_ERROR_SYSTEM_ERROR);
-}
-
-using S = Situation;
 const Situation kSituations[] = {
-    S("ResourceManagerFailsDemoAccepted", "?", {1, 1}, {}, {"VISA ERROR", kDemo}, "", -1, "", "7"),
-    S("OtherMakersAndModels", "GPIB0::5::INSTR;PXI2::9::INSTR,vendor=0x1234;PXI2::11::INSTR,model=2", {1}, {},
-      {kDemo}, "PXI2::11::INSTR", -1, "", "7"),
-    S("OneModuleOpened", kA + ",slot=-32768", {0}, {}, {kInit}, kA, 0, "", "-32768"),
-    S("OneModuleWarnsSlotUnread", kA + ",initwarn,noslot", {0}, {}, {kInit, "Initialization Warning"}, kA, 0,
-      "", "?"),
-    S("OneModuleFails", kA + ",initfail", {1, 1, 0}, {}, {kInit, "Initialization Error", kDemo}, kA, 1, "",
-      ""),
+    {"RmFailsDemoAccepted", "?", {1, 1}, "", "VD", "", -1, "", "7"},
+    {"OtherMakersAndModels", kOthers, {1}, "", "D", "PXI2::11::INSTR", -1, "", "7"},
+    {"OneOpened", kA + ",slot=-32768", {0}, "", "I", kA, 0, "", "-32768"},
+    {"OneWarnsSlotUnread", kA + ",initwarn,noslot", {0}, "", "IW", kA, 0, "", "?"},
+    {"OneFails", kA + ",initfail", {1, 1, 0}, "", "IED", kA, 1, "", ""},
     // A press on a row beyond the modules found is ignored.
-    S("TwoModulesSecondChosen", kTwo, {0}, {CHOOSE_SELECT_5, CHOOSE_SELECT_2}, {kInit}, kB, 0, kTwoRows, "9"),
-    S("TwoModulesCancelled", kTwo, {}, {CHOOSE_CANCEL}, {}, kB, -1, kTwoRows, ""),
-    S("TwoModulesChoiceHidden", kTwo, {}, {HIDE_WINDOW}, {}, kB, -1, kTwoRows, ""),
-    S("TwoModulesChoiceClosed", kTwo, {}, {CLOSE_WINDOW}, {}, kB, -1, kTwoRows, ""),
-    S("TwoModulesChosenFails", kTwo + ",initfail", {1, 1, 1}, {CHOOSE_SELECT_2},
-      {kInit, "KQ3917 Error", kDemo}, kB, 1, kTwoRows, "7"),
-    S("TwoModulesChosenWarnsSilently", kTwo + ",initwarn", {0}, {CHOOSE_SELECT_2}, {kInit}, kB, 0, kTwoRows,
-      "9"),
+    {"TwoSecondChosen", kTwo, {0}, "52", "I", kB, 0, kTwoRows, "9"},
+    {"TwoCancelled", kTwo, {}, "c", "", kB, -1, kTwoRows, ""},
+    {"TwoChoiceHidden", kTwo, {}, "h", "", kB, -1, kTwoRows, ""},
+    {"TwoChoiceClosed", kTwo, {}, "x", "", kB, -1, kTwoRows, ""},
+    {"TwoChosenFails", kTwo + ",initfail", {1, 1, 1}, "2", "IKD", kB, 1, kTwoRows, "7"},
+    {"TwoChosenWarnsSilently", kTwo + ",initwarn", {0}, "2", "I", kB, 0, kTwoRows, "9"},
     // Row 1's probe fails: its button is ignored; row 3 still chooses its module.
-    S("FailedProbeLeavesRowEmpty", kA + ",noslot;" + kB + ",slot=9;" + kC + ",slot=65535", {0},
-      {CHOOSE_SELECT_1, CHOOSE_SELECT_3}, {kInit}, kC, 0, ";" + kB + "|9;" + kC + "|-1;;;;;;;;", "-1"),
-    S("NoRowProbed", kA + ",noslot;" + kB + ",noslot", {1, 1}, {}, {"Autoconnect Error", kDemo}, kB, -1, "",
-      "7"),
-    S("TwelveModulesTenRows", numbered(12, ",slot=", ";"), {1}, {CHOOSE_SELECT_10}, {kInit},
-      "PXI10::10::INSTR", 1, numbered(10, "|", ";"), "10"),
+    {"FailedProbe",
+     kA + ",noslot;" + kB + ",slot=9;" + kC + ",slot=65535",
+     {0},
+     "13",
+     "I",
+     kC,
+     0,
+     ";" + kB + "|9;" + kC + "|-1;;;;;;;;",
+     "-1"},
+    {"NoRowProbed", kA + ",noslot;" + kB + ",noslot", {1, 1}, "", "AD", kB, -1, "", "7"},
+    {"TwelveModulesTenRows",
+     numbered(12, ",slot=", ";"),
+     {1},
+     "0",
+     "I",
+     "PXI10::10::INSTR",
+     1,
+     numbered(10, "|", ";"),
+     "10"},
 };
+
+// The popups "title: text" by letter; faults carry the stand-in's default statuses.
+static std::vector<std::string> expectedPopups(const Situation &s)
+{
+    const std::string init = "initializing ZORa 3917 descriptor '" + s.rsrc + "'",
+                      noVisa =
+                          "calling viOpenDefaultRM\nPlease ensure VISA has been installed in this conputer\n";
+    const std::map<char, std::string> lines{
+        {'D',
+         "No ZORa 3917's Found: No ZORa 3917's have been found in this system.\n\nDo you want to run the "
+         "demonstration?"},
+        {'A', "Autoconnect Error: VISA errors prevent selection of 3917e"},
+        {'I', "Module Init: Opening session with " + std::string(*s.presses ? "PXI 3917" : "kq3917e") +
+                  " at " + s.rsrc + ".\nDo you want to reset?"},
+        {'V', "VISA ERROR: " + reportText(noVisa, VI_ERROR_SYSTEM_ERROR)},
+        {'W', "Initialization Warning: " + reportText(init, VI_WARN_CONFIG_NLOADED)},
+        {'E', "Initialization Error: " + reportText(init, VI_ERROR_SYSTEM_ERROR)},
+        {'K', "KQ3917 Error: " + reportText(init, VI_ERROR_SYSTEM_ERROR)}};
+    std::vector<std::string> popups;
+    for (const char *c = s.popups; *c; c++)
+        popups.push_back(lines.at(*c));
+    return popups;
+}
 
 struct Discovery : AppTest, ::testing::WithParamInterface<Situation> {
 };
@@ -111,10 +112,8 @@ static void giveUpWaiting(int panel, int passes)
 {
     if (!uitest::ControlWidget(panel, CHOOSE_CANCEL))
         return;
-    if (passes < 20) {
-        QTimer::singleShot(0, [panel, passes] { giveUpWaiting(panel, passes + 1); });
-        return;
-    }
+    if (passes < 20)
+        return QTimer::singleShot(0, [panel, passes] { giveUpWaiting(panel, passes + 1); });
     ADD_FAILURE() << "the choice still waits on a panel that is gone";
     chosenIndex = CHOICE_CANCELLED;
 }
@@ -132,26 +131,26 @@ static void checkCallLog(const std::string &path, int demo)
     const size_t demoStart = log.find("\nkq3917e_simulate(1) = 0\nkq3917e_reset(0) = 0\n");
     EXPECT_EQ(demoStart != std::string::npos, demo == 1) << log;
     EXPECT_TRUE(demoStart == std::string::npos || log.find("\nvi", demoStart) == std::string::npos) << log;
-    const std::regex opened("\n(viOpenDefaultRM|viOpen|viFindRsrc)\\(.*-> [1-9].* = \\d+"),
-        closed("\nviClose\\(.* = \\d+");
-    auto count = [&log](const std::regex &line) {
-        return std::distance(std::sregex_iterator(log.begin(), log.end(), line), std::sregex_iterator());
+    auto count = [&log](const char *line) {
+        const std::regex re(line);
+        return std::distance(std::sregex_iterator(log.begin(), log.end(), re), std::sregex_iterator());
     };
     const bool rm = log.rfind("\nkq3917e_simulate(0) = 0\nviOpenDefaultRM() -> ", 0) == 0;
-    EXPECT_EQ(count(opened) - count(closed), (rm ? 1 : 0) + (instrSession != 0 ? 2 : 0)) << log;
+    EXPECT_EQ(count("\n(viOpenDefaultRM|viOpen|viFindRsrc)\\(.*-> [1-9].* = \\d+") -
+                  count("\nviClose\\(.* = \\d+"),
+              (rm ? 1 : 0) + (instrSession != 0 ? 2 : 0))
+        << log;
 }
 
-// Reads the choice rows, then presses the buttons in turn, one per pass of
-// the wait: each press after the first finds the panel still waiting. A
-// press on a dimmed button does nothing.
-static void pressInTurn(const std::vector<int> &presses, size_t next)
+// Reads the choice rows, then presses in turn, one per pass of the wait: each
+// press after the first finds the panel still waiting. A press on a dimmed
+// button does nothing.
+static void pressInTurn(const char *presses)
 {
     int panel = 1;
     while (panel < 100 && !uitest::ControlWidget(panel, CHOOSE_CANCEL)) // the only panel loaded
         panel++;
-    static_assert(CHOOSE_RESOURCE_10 - CHOOSE_RESOURCE_1 == 27 && CHOOSE_SLOT_10 - CHOOSE_SLOT_1 == 27 &&
-                  CHOOSE_SELECT_10 - CHOOSE_SELECT_1 == 27);
-    for (int row = 0; next == 0 && row < MAX_MODULES; row++) {
+    for (int row = 0, first = rowsSeen.empty(); first && row < MAX_MODULES; row++) {
         char descriptor[RESOURCE_NAME_SIZE] = "", slot[16] = "";
         int dimmed = -1;
         GetCtrlVal(panel, CHOOSE_RESOURCE_1 + 3 * row, descriptor);
@@ -160,15 +159,14 @@ static void pressInTurn(const std::vector<int> &presses, size_t next)
         rowsSeen += (slot[0] ? std::string(descriptor) + "|" + slot : "") + ";";
         EXPECT_EQ(dimmed, slot[0] ? 0 : 1) << "only a filled row can be chosen: row " << row;
     }
-    if (presses[next] == HIDE_WINDOW || presses[next] == CLOSE_WINDOW) {
-        QWidget *window = uitest::PanelWidget(panel);
-        presses[next] == HIDE_WINDOW ? window->hide() : (void)window->close();
-        giveUpWaiting(panel, 0);
-        return;
+    if (*presses == 'h' || *presses == 'x') {
+        *presses == 'h' ? uitest::PanelWidget(panel)->hide() : (void)uitest::PanelWidget(panel)->close();
+        return giveUpWaiting(panel, 0);
     }
-    QTest::mouseClick(uitest::ControlWidget(panel, presses[next]), Qt::LeftButton);
-    if (next + 1 < presses.size())
-        QTimer::singleShot(0, [&presses, next] { pressInTurn(presses, next + 1); });
+    const int control = *presses == 'c' ? CHOOSE_CANCEL : CHOOSE_SELECT_1 + 3 * ((*presses - '1' + 10) % 10);
+    QTest::mouseClick(uitest::ControlWidget(panel, control), Qt::LeftButton);
+    if (presses[1])
+        QTimer::singleShot(0, [presses] { pressInTurn(presses + 1); });
 }
 
 TEST_P(Discovery, Outcome)
@@ -176,37 +174,32 @@ TEST_P(Discovery, Outcome)
     const Situation &s = GetParam();
     setenv("UCT_SIMKIT_CHASSIS", s.chassis.c_str(), 1);
     // Named by process: other runs of this test may share the temporary folder.
-    const std::string logPath =
+    const std::string log =
         ::testing::TempDir() + "simkit-" + std::to_string(getpid()) + "-" + s.name + ".log";
-    std::remove(logPath.c_str());
-    setenv("UCT_SIMKIT_LOG", logPath.c_str(), 1);
+    std::remove(log.c_str());
+    setenv("UCT_SIMKIT_LOG", log.c_str(), 1);
     SetUp();
     rowsSeen.clear();
     uitest::ScriptPopupAnswers(s.answers);
-    if (!s.presses.empty())
-        QTimer::singleShot(0, [&s] { pressInTurn(s.presses, 0); });
+    if (*s.presses)
+        QTimer::singleShot(0, [&s] { pressInTurn(s.presses); });
     const int demo = std::string(s.slot) == "7";
     std::string slot;
     EXPECT_EQ(runAndQuit(&slot), *s.slot ? EXIT_NORMAL : EXIT_NO_MODULE);
-
-    ASSERT_EQ(popupLines(false), s.popups);
-    for (const uitest::PopupRecord &popup : uitest::Popups())
-        EXPECT_EQ(popup.text, expectedText(s, popup.title)) << popup.title;
+    EXPECT_EQ(popupLines(true), expectedPopups(s));
     EXPECT_EQ(rowsSeen, s.rows);
     EXPECT_EQ(uitest::LoadedPanelCount(), 0);
-    EXPECT_EQ(slot, s.slot);
-    EXPECT_EQ(resourceName, s.resourceName);
-    EXPECT_EQ(demoMode, demo);
-    EXPECT_EQ(instrSession != 0, *s.slot && !demo);
+    EXPECT_EQ(std::make_tuple(slot, std::string(resourceName), demoMode, instrSession != 0),
+              std::make_tuple(s.slot, s.rsrc, demo, *s.slot && !demo));
     // The reset flag sent; in demonstration, the driver simulates a module that was reset.
-    std::string init = "kq3917e_init(0,\"" + s.resourceName + "\",1," + std::to_string(s.reset) + ") ";
+    const std::string init = "kq3917e_init(0,\"" + s.rsrc + "\",1," + std::to_string(s.reset) + ") ";
     EXPECT_EQ(callsTo({"kq3917e_init", "kq3917e_reset"}),
               (s.reset == -1 ? "" : init) + (demo ? "kq3917e_reset(0,) " : ""));
     ViInt16 function = -1;
     unsetenv("UCT_SIMKIT_LOG");
     EXPECT_EQ(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS, demo == 1);
-    checkCallLog(logPath, demo);
-    std::remove(logPath.c_str());
+    checkCallLog(log, demo);
+    std::remove(log.c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(Chassis, Discovery, ::testing::ValuesIn(kSituations),
