@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "apptest.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -10,6 +12,9 @@
 
 void AppTest::SetUp()
 {
+    static QTemporaryDir tools; // an opener of our own, alone on PATH: no test starts a real one
+    (void)QFile::link("/bin/true", tools.filePath("xdg-open"));
+    qputenv("PATH", tools.path().toLocal8Bit());
     uitest::Activate();
     drvtest::ResetDriver();
     drvtest::ReloadDriverLibrary();

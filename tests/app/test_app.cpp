@@ -3,32 +3,23 @@
 #include "apptest.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
-// The report cuts the driver's explanation at 80 characters, and shows in
+// A warning is shown and passed over. An error offers Ignore (Enter), Demo
+// (Esc) and Close Panel; Demo simulates and resets the same session. The
+// start-up report cuts the driver's explanation at 80 characters, and shows in
 // any mode; start-up shows the other statuses.
-TEST_F(AppTest, ReportErrorCutsTheExplanation)
+TEST_F(AppTest, Reporters)
 {
     const std::string text = driverText(KQ3917E_ERROR_NOT_INSTALLED);
     ASSERT_GT(text.size(), 80u) << "no text long enough to be cut";
-    demoMode = 1;
-    reportError("VISA ERROR", "calling viOpenDefaultRM", KQ3917E_ERROR_NOT_INSTALLED);
-    EXPECT_EQ(popupLines(true),
-              std::vector<std::string>{"VISA ERROR: Error while calling viOpenDefaultRM\nError code = "
-                                       "-1074003967 (BFFC0001)\nError Message = '" +
-                                       text.substr(0, 80) + "'\n"});
-}
-
-// A warning is shown and passed over. An error offers Ignore (Enter), Demo
-// (Esc) and Close Panel; Demo simulates and resets the same session.
-TEST_F(AppTest, SfpErrorPopups)
-{
     instrSession = 4242;
     EXPECT_EQ(reportSfpError(VI_WARN_CONFIG_NLOADED, "f"), SFP_ERROR_CONTINUE);
     EXPECT_EQ(reportSfpError(VI_ERROR_TMO, "f"), SFP_ERROR_CONTINUE); // unanswered: Esc
+    EXPECT_EQ(demoMode, 1);
+    EXPECT_EQ(callsTo({"kq3917e_simulate", "kq3917e_reset"}), "kq3917e_simulate(0,1) kq3917e_reset(4242,) ");
+    reportError("VISA ERROR", "calling viOpenDefaultRM", KQ3917E_ERROR_NOT_INSTALLED);
     EXPECT_EQ(
         popupLines(true),
         (std::vector<std::string>{
@@ -36,12 +27,13 @@ TEST_F(AppTest, SfpErrorPopups)
                 driverText(VI_WARN_CONFIG_NLOADED) + "\"\n",
             "Soft Front Panel Error: Function \"f\" returned the error:\n\"" + driverText(VI_ERROR_TMO) +
                 "\"\nClick:\n  \"Ignore\" to return to the current panel\n  \"Close Panel\" to close "
-                "the current panel\n  \"Demo\" to switch to the demo mode."}));
-    const uitest::PopupRecord &p = uitest::Popups().back();
+                "the current panel\n  \"Demo\" to switch to the demo mode.",
+            "VISA ERROR: Error while calling viOpenDefaultRM\nError code = -1074003967 (BFFC0001)\nError "
+            "Message = '" +
+                text.substr(0, 80) + "'\n"}));
+    const uitest::PopupRecord &p = uitest::Popups()[1];
     EXPECT_EQ(std::make_tuple(p.kind, p.buttons, p.enterButton, p.escapeButton),
               std::make_tuple("generic", std::vector<std::string>{"Ignore", "Demo", "Close Panel"}, 1, 2));
-    EXPECT_EQ(demoMode, 1);
-    EXPECT_EQ(callsTo({"kq3917e_simulate", "kq3917e_reset"}), "kq3917e_simulate(0,1) kq3917e_reset(4242,) ");
 }
 
 // The about panel may be open more than once: Close closes the pressed copy,
@@ -50,15 +42,11 @@ TEST_F(AppTest, SfpErrorPopups)
 // focused: Enter closes it and starts no browser.
 TEST_F(AppTest, InformationPanels)
 {
-    QTemporaryDir tools; // an opener of our own
-    const QByteArray savedPath = qgetenv("PATH");
-    ASSERT_TRUE(QFile::link("/bin/true", tools.filePath("xdg-open")));
-    qputenv("PATH", tools.path().toLocal8Bit());
     const int loaded = uitest::LoadedPanelCount();
     mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN);
     const int first = LoadPanel(0, RESOURCE_FILE, ABOUT),
-              second = aboutPanel = LoadPanel(0, RESOURCE_FILE, ABOUT);
-    const int version = LoadPanel(0, RESOURCE_FILE, VERSION);
+              second = aboutPanel = LoadPanel(0, RESOURCE_FILE, ABOUT),
+              version = LoadPanel(0, RESOURCE_FILE, VERSION);
     for (int event : {EVENT_LEFT_CLICK, EVENT_COMMIT}) {
         uitest::CallCtrlCallback(first, ABOUT_WEB, event);
         uitest::CallCtrlCallback(first, ABOUT_CLOSE, event);
@@ -74,5 +62,4 @@ TEST_F(AppTest, InformationPanels)
     EXPECT_EQ(aboutPanel, 0);
     EXPECT_EQ(uitest::LaunchedCommands(),
               (std::vector<std::vector<std::string>>{{"xdg-open", MAKER_WEB_ADDRESS}}));
-    qputenv("PATH", savedPath);
 }
