@@ -1,15 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "apptest.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTimer>
-#include <QWidget>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-
 void AppTest::SetUp()
 {
     static QTemporaryDir tools; // an opener of our own, alone on PATH: no test starts a real one

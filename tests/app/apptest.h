@@ -10,7 +10,21 @@
 
 #include <uctpanels.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <unistd.h>
 
 // Over the simulated PXI system, UCT_SIMKIT_CHASSIS's chassis is stood up at
 // the next viOpenDefaultRM after SetUp.

@@ -2,10 +2,6 @@
 // The reporters, and the about and version panels.
 #include "apptest.h"
 
-#include <QApplication>
-#include <QTest>
-#include <QWidget>
-
 // A warning is shown and passed over. An error offers Ignore (Enter), Demo
 // (Esc) and Close Panel; Demo simulates and resets the same session. The
 // start-up report cuts the driver's explanation at 80 characters, and shows in

@@ -3,13 +3,6 @@
 // the resource file and the manual and runs in a folder without them.
 #include "apptest.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
-#include <algorithm>
-
 TEST_F(AppTest, AMissingPanelEndsStartUpWithItsLoadError)
 {
     // Chassis, answer, popups; nothing can be chosen without the choice panel: no wait on it.
