@@ -1,21 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "analysis.h"
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cfloat>
-#include <cmath>
-#include <limits>
-#include <tuple>
-#include <vector>
-
-namespace
-{
-
-const double kNaN = std::numeric_limits<double>::quiet_NaN(), kInf = std::numeric_limits<double>::infinity();
-using D = std::vector<double>;
-using I = std::vector<int>;
+#include "analysistest.h"
 
 TEST(Analysis, HistogramCountsAxisAndMode)
 {
@@ -110,5 +94,3 @@ TEST(Analysis, FailuresReturnTheirStatusAndWriteNothing)
         EXPECT_TRUE(summaryStatus == 0 || D({max, double(index), mean, sd}) == D(4, -7));
     }
 }
-
-} // namespace

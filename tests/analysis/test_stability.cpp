@@ -1,24 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "stability.h"
+#include "analysistest.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <cstdio>
-#include <limits>
-#include <random>
-#include <string>
-#include <tuple>
-#include <vector>
-
-namespace
-{
-
-const double kNaN = std::numeric_limits<double>::quiet_NaN();
 const std::vector<double> kNbs14{892, 809, 823, 798, 671, 644, 883, 903, 677};
-using F = std::vector<int>;
 
-std::vector<StabilityRow> table(const std::vector<double> &data, int kind, std::vector<int> factors)
+static std::vector<StabilityRow> table(const std::vector<double> &data, int kind, std::vector<int> factors)
 {
     std::vector<StabilityRow> rows(factors.size());
     EXPECT_EQ(StabilityTable(data.data(), static_cast<int>(data.size()), kind, 1.0, factors.data(),
@@ -97,9 +82,9 @@ TEST(Stability, FactorsSpacingFractionalAndBounds)
 {
     int f[40];
     for (const auto &[n, kind, spacing, expected] :
-         {std::tuple{20, STABILITY_FREQUENCY, STABILITY_OCTAVE, F{1, 2, 4, 8}},
-          {41, STABILITY_PHASE, STABILITY_DECADE, F{1, 2, 5, 10, 20}},
-          {9, STABILITY_PHASE, STABILITY_ALL, F{1, 2, 3, 4}}})
+         {std::tuple{20, STABILITY_FREQUENCY, STABILITY_OCTAVE, I{1, 2, 4, 8}},
+          {41, STABILITY_PHASE, STABILITY_DECADE, I{1, 2, 5, 10, 20}},
+          {9, STABILITY_PHASE, STABILITY_ALL, I{1, 2, 3, 4}}})
         EXPECT_EQ(std::vector<int>(f, f + StabilityFactors(n, kind, spacing, f, 40)), expected) << n;
     const double times[] = {0, 1, 2, 3.02, 4.02, 5.02}, readings[] = {10e6 + 1, kNaN, 10e6 - 1};
     double tau0 = 0, spread = 0, y[3], f0 = 0, lo[2], hi[2];
@@ -156,5 +141,3 @@ TEST(Stability, ReadSeriesFormats)
             << text;
     }
 }
-
-} // namespace
