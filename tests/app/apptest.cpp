@@ -54,36 +54,6 @@ std::string reportText(const std::string &actionText, ViStatus status)
            driverText(status).substr(0, 80) + "'\n";
 }
 
-int runAndQuit(std::string *slot)
-{
-    // Looks at every pass until the main panel is up; gone with this call.
-    QTimer reader;
-    long callsBeforeQuit = -1;
-    QObject::connect(&reader, &QTimer::timeout, [&] {
-        if (mainPanel == 0)
-            return;
-        reader.stop();
-        char text[100] = "";
-        int led = 0;
-        GetCtrlVal(mainPanel, MAIN_SLOT, text);
-        GetCtrlVal(mainPanel, MAIN_STATUS_LED, &led);
-        *slot = text;
-        EXPECT_EQ(led, 1) << "the status lamp";
-        EXPECT_TRUE(uitest::PanelWidget(mainPanel)->isVisible());
-        callsBeforeQuit = drvtest::Calls().size();
-        uitest::CallCtrlCallback(mainPanel, MAIN_QUIT, EVENT_COMMIT);
-        int ticks = timerTicks;
-        uitest::TimerTick(mainPanel, MAIN_TIMER);
-        EXPECT_EQ(timerTicks, ticks) << "a timer tick after Quit";
-    });
-    reader.start(0);
-    int exitCode = runSoftFrontPanel();
-    EXPECT_TRUE(callsBeforeQuit < 0 || (long)drvtest::Calls().size() == callsBeforeQuit)
-        << "a driver call on Quit";
-    ResumeTimerCallbacks();
-    return exitCode;
-}
-
 int main(int argc, char *argv[])
 {
     ::testing::InitGoogleTest(&argc, argv);

@@ -43,8 +43,3 @@ std::vector<std::string> popupLines(bool withText);
 std::string driverText(ViStatus status);
 // What reportError shows for actionText and status.
 std::string reportText(const std::string &actionText, ViStatus status);
-
-// Runs start-up and returns its exit code; once the main panel is up, reads
-// the slot shown into slot, expects the status lamp lit and presses Quit,
-// which must end the loop without a driver call and with the timer stopped.
-int runAndQuit(std::string *slot);

@@ -136,12 +136,35 @@ TEST_P(Discovery, Outcome)
     uitest::ScriptPopupAnswers(s.answers);
     if (*s.presses)
         QTimer::singleShot(0, [&s] { pressInTurn(s.presses); });
+    // Once the main panel is up: the slot shown and the status lamp, then Quit,
+    // which must end the loop without a driver call and with the timer stopped.
+    QTimer reader;
     std::string slot;
-    EXPECT_EQ(runAndQuit(&slot), *s.slot ? EXIT_NORMAL : EXIT_NO_MODULE);
+    int lamp = 0, ticks = 0;
+    size_t calls = 0;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (mainPanel == 0)
+            return;
+        reader.stop();
+        char text[100] = "";
+        GetCtrlVal(mainPanel, MAIN_SLOT, text);
+        GetCtrlVal(mainPanel, MAIN_STATUS_LED, &lamp);
+        slot = text;
+        EXPECT_TRUE(uitest::PanelWidget(mainPanel)->isVisible());
+        calls = drvtest::Calls().size();
+        uitest::CallCtrlCallback(mainPanel, MAIN_QUIT, EVENT_COMMIT);
+        ticks = -timerTicks;
+        uitest::TimerTick(mainPanel, MAIN_TIMER);
+        ticks += timerTicks;
+    });
+    reader.start(0);
+    EXPECT_EQ(runSoftFrontPanel(), *s.slot ? EXIT_NORMAL : EXIT_NO_MODULE);
+    ResumeTimerCallbacks();
+    EXPECT_TRUE(calls == 0 || drvtest::Calls().size() == calls) << "a driver call on Quit";
     EXPECT_EQ(popupLines(true), expectedPopups(s));
-    EXPECT_EQ(std::make_tuple(rowsSeen, uitest::LoadedPanelCount(), slot, std::string(resourceName), demoMode,
-                              instrSession != 0),
-              std::make_tuple(s.rows, 0, s.slot, s.rsrc, demo, *s.slot && !demo));
+    EXPECT_EQ(std::make_tuple(rowsSeen, uitest::LoadedPanelCount(), slot, lamp, ticks,
+                              std::string(resourceName), demoMode, instrSession != 0),
+              std::make_tuple(s.rows, 0, s.slot, *s.slot ? 1 : 0, 0, s.rsrc, demo, *s.slot && !demo));
     // The reset flag sent; in demonstration, the driver simulates a module that was reset.
     const std::string init = "kq3917e_init(0,\"" + s.rsrc + "\",1," + std::to_string(s.reset) + ") ";
     EXPECT_EQ(callsTo({"kq3917e_init", "kq3917e_reset"}),
