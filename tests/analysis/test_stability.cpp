@@ -1,44 +1,37 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "analysistest.h"
 
-const std::vector<double> kNbs14{892, 809, 823, 798, 671, 644, 883, 903, 677};
-
-static std::vector<StabilityRow> table(const std::vector<double> &data, int kind, std::vector<int> factors)
+static std::vector<StabilityRow> table(const D &data, int kind, I factors)
 {
     std::vector<StabilityRow> rows(factors.size());
-    EXPECT_EQ(StabilityTable(data.data(), static_cast<int>(data.size()), kind, 1.0, factors.data(),
-                             static_cast<int>(factors.size()), rows.data(), nullptr, nullptr),
+    EXPECT_EQ(StabilityTable(data.data(), int(data.size()), kind, 1.0, factors.data(), int(factors.size()),
+                             rows.data(), nullptr, nullptr),
               0);
     return rows;
 }
 
-// The published values of the NBS14 test set at tau 1 and 2, each deviation in turn.
-TEST(Stability, Nbs14PublishedValues)
+// The published values of the NBS14 test set at tau 1 and 2, each deviation
+// in turn. A missing reading removes the terms that need it and nothing
+// else: the Allan variance at tau0 is then the mean of the neighbouring
+// differences that remain. Frequency gaps break the phase; a missing phase
+// point is only itself. No term at all: no value, no bounds.
+TEST(Stability, Nbs14PublishedValuesAndGaps)
 {
-    const double published[STABILITY_KINDS][2] = {{91.22945, 115.8082}, {91.22945, 85.95287},
-                                                  {91.22945, 74.78849}, {52.67135, 86.35831},
-                                                  {70.80608, 116.7980}, {70.80607, 85.61487}};
-    const auto rows = table(kNbs14, STABILITY_FREQUENCY, {1, 2});
+    const D nbs14{892, 809, 823, 798, 671, 644, 883, 903, 677},
+        published[2] = {{91.22945, 91.22945, 91.22945, 52.67135, 70.80608, 70.80607},
+                        {115.8082, 85.95287, 74.78849, 86.35831, 116.7980, 85.61487}};
+    const auto rows = table(nbs14, STABILITY_FREQUENCY, {1, 2});
     for (int kind = 0; kind < STABILITY_KINDS; ++kind)
         for (int k = 0; k < 2; ++k)
-            EXPECT_NEAR(rows[k].value[kind].deviation / published[kind][k], 1.0, 1e-6)
+            EXPECT_NEAR(rows[k].value[kind].deviation / published[k][kind], 1.0, 1e-6)
                 << kind << " tau " << k + 1;
-}
-
-// A missing reading removes the terms that need it and nothing else: the
-// Allan variance at tau0 is then the mean of the neighbouring differences
-// that remain. Frequency gaps break the phase; a missing phase point is
-// only itself. No term at all: no value, no bounds.
-TEST(Stability, GapsAreMissingPointsNeverClosedUp)
-{
-    std::vector<double> gap = kNbs14;
+    D gap = nbs14;
     gap[4] = kNaN;
     // kind, readings, terms of each deviation at tau0
-    for (const auto &[kind, data, terms] :
-         {std::tuple{STABILITY_FREQUENCY, gap, "666644"},
-          {STABILITY_PHASE, gap, "444422"},
-          {STABILITY_PHASE, std::vector<double>{kNaN, 1, 2, 4, kNaN}, "111100"},
-          {STABILITY_FREQUENCY, std::vector<double>{1, 2}, "111100"}}) {
+    for (const auto &[kind, data, terms] : {std::tuple{STABILITY_FREQUENCY, gap, "666644"},
+                                            {STABILITY_PHASE, gap, "444422"},
+                                            {STABILITY_PHASE, D{kNaN, 1, 2, 4, kNaN}, "111100"},
+                                            {STABILITY_FREQUENCY, D{1, 2}, "111100"}}) {
         const StabilityRow row = table(data, kind, {1})[0];
         for (int k = 0; k < STABILITY_KINDS; ++k)
             EXPECT_TRUE(row.value[k].terms == terms[k] - '0' &&
