@@ -94,15 +94,13 @@ TEST(Stability, FactorsSpacingFractionalAndBounds)
 // white FM, which it leaves unbiased.
 TEST(Stability, Warnings)
 {
-    const std::string dead =
-        "dead time is 50 % of the spacing: the noise is not all white FM, so the deviations "
-        "are biased";
     // spread, aperture, alpha at the second factor, text
     for (const auto &[spread, aperture, alpha, expected] :
          {std::tuple{0.005, 0.995, -1, std::string()},
           {kNaN, kNaN, -2, ""},
           {0.0, 0.5, 0, ""},
-          {0.0, 0.5, 1, dead},
+          {0.0, 0.5, 1,
+           "dead time is 50 % of the spacing: the noise is not all white FM, so the deviations are biased"},
           {0.02, 0.5, 0, "time stamps vary by up to 2.0 % of their spacing"}}) {
         StabilityRow rows[2]{};
         rows[1].alpha = alpha;

@@ -10,9 +10,7 @@ void AppTest::SetUp()
     drvtest::ResetDriver();
     drvtest::ReloadDriverLibrary();
     drvtest::StartRecording();
-    instrSession = defaultRM = 0;
-    resourceName[0] = '\0';
-    demoMode = mainPanel = aboutPanel = 0;
+    instrSession = defaultRM = demoMode = mainPanel = aboutPanel = resourceName[0] = 0;
     auto countTicks = [](int, int, int event, void *, int, int) {
         timerTicks += event == EVENT_TIMER_TICK;
         return 0;
