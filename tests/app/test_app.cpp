@@ -24,8 +24,8 @@ TEST_F(AppTest, Reporters)
             "Soft Front Panel Error: Function \"f\" returned the error:\n\"" + driverText(VI_ERROR_TMO) +
                 "\"\nClick:\n  \"Ignore\" to return to the current panel\n  \"Close Panel\" to close "
                 "the current panel\n  \"Demo\" to switch to the demo mode.",
-            "VISA ERROR: Error while calling viOpenDefaultRM\nError code = -1074003967 (BFFC0001)\nError "
-            "Message = '" +
+            "VISA ERROR: Error while calling viOpenDefaultRM\nError code = -1074003967 (BFFC0001)\n"
+            "Error Message = '" +
                 text.substr(0, 80) + "'\n"}));
     const uitest::PopupRecord &p = uitest::Popups()[1];
     EXPECT_EQ(std::make_tuple(p.kind, p.buttons, p.enterButton, p.escapeButton),
