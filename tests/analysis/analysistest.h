@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <random>
 #include <tuple>

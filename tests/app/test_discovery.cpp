@@ -80,18 +80,7 @@ struct Discovery : AppTest, ::testing::WithParamInterface<Situation> {
 };
 
 static std::string rowsSeen; // the choice rows as the first press found them
-
-// After its window went away the choice must end within a few passes of the
-// wait; a wait that goes on is a failure, ended here so that the test ends.
-static void giveUpWaiting(int panel, int passes)
-{
-    if (!uitest::ControlWidget(panel, CHOOSE_CANCEL))
-        return;
-    if (passes < 20)
-        return QTimer::singleShot(0, [panel, passes] { giveUpWaiting(panel, passes + 1); });
-    ADD_FAILURE() << "the choice still waits on a panel that is gone";
-    chosenIndex = CHOICE_CANCELLED;
-}
+static int goneChoice;       // the choice panel whose window went away, else 0
 
 // Reads the choice rows, then presses in turn, one per pass of the wait: each
 // press after the first finds the panel still waiting. A press on a dimmed
@@ -112,7 +101,7 @@ static void pressInTurn(const char *presses)
     }
     if (*presses == 'h' || *presses == 'x') {
         *presses == 'h' ? uitest::PanelWidget(panel)->hide() : (void)uitest::PanelWidget(panel)->close();
-        return giveUpWaiting(panel, 0);
+        return (void)(goneChoice = panel);
     }
     const int control = *presses == 'c' ? CHOOSE_CANCEL : CHOOSE_SELECT_1 + 3 * ((*presses - '1' + 10) % 10);
     QTest::mouseClick(uitest::ControlWidget(panel, control), Qt::LeftButton);
@@ -127,11 +116,11 @@ TEST_P(Discovery, Outcome)
     // Named by process: other runs of this test may share the temporary folder.
     const std::string path =
         ::testing::TempDir() + "simkit-" + std::to_string(getpid()) + "-" + s.name + ".log";
-    std::remove(path.c_str());
     setenv("UCT_SIMKIT_LOG", path.c_str(), 1);
     setenv("UCT_SIMKIT_CHASSIS", s.chassis.c_str(), 1);
     SetUp();
     rowsSeen.clear();
+    goneChoice = 0;
     uitest::ScriptPopupAnswers(s.answers);
     if (*s.presses)
         QTimer::singleShot(0, [&s] { pressInTurn(s.presses); });
@@ -139,9 +128,15 @@ TEST_P(Discovery, Outcome)
     // which must end the loop without a driver call and with the timer stopped.
     QTimer reader;
     std::string slot;
-    int lamp = 0, ticks = 0;
+    int lamp = 0, ticks = 0, passes = 0;
     size_t calls = 0;
     QObject::connect(&reader, &QTimer::timeout, [&] {
+        // After its window went away the choice must end within a few passes of
+        // the wait; a wait that goes on is a failure, ended here so that the test ends.
+        if (goneChoice && uitest::ControlWidget(goneChoice, CHOOSE_CANCEL) && ++passes == 20) {
+            ADD_FAILURE() << "the choice still waits on a panel that is gone";
+            chosenIndex = CHOICE_CANCELLED;
+        }
         if (mainPanel == 0)
             return;
         reader.stop();

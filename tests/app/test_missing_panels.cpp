@@ -30,9 +30,8 @@ TEST_F(AppTest, HelpOpensTheFirstFileThatExistsOrSaysWhatIsMissing)
     const QDir program(QCoreApplication::applicationDirPath()), work(home.filePath("my work's dir"));
     const QString savedDir = QDir::currentPath();
     // In the order looked for.
-    const std::string files[] = {work.filePath(HELP_FILE_NAME).toStdString(),
-                                 program.filePath(HELP_FILE_NAME).toStdString(),
-                                 program.filePath(MANUAL_FILE_NAME).toStdString()};
+    const QString files[] = {work.filePath(HELP_FILE_NAME), program.filePath(HELP_FILE_NAME),
+                             program.filePath(MANUAL_FILE_NAME)};
     ASSERT_TRUE(QDir().mkpath(work.path()) && QDir().mkpath(program.filePath("manual")) &&
                 QDir::setCurrent(work.path()));
     const std::string noOpener = "Help: The help cannot be shown: the program xdg-open, which opens\n",
@@ -45,29 +44,29 @@ TEST_F(AppTest, HelpOpensTheFirstFileThatExistsOrSaysWhatIsMissing)
         {0b001, true, 2, ""},
         {0b011, true, 1, ""},
         {0b111, true, 0, ""},
-        {0b100, false, -1, noOpener + files[0] + notStarted},
-        {0b001, false, -1, noOpener + files[2] + notStarted},
+        {0b100, false, -1, noOpener + files[0].toStdString() + notStarted},
+        {0b001, false, -1, noOpener + files[2].toStdString() + notStarted},
     };
     for (const auto &[present, opener, launched, popup] : cases) {
         SCOPED_TRACE(::testing::Message() << "files " << present << " opener " << opener);
         SetUp();
         for (int i = 0; i < 3; ++i) {
-            QFile::remove(QString::fromStdString(files[i]));
-            ASSERT_TRUE(!(present & (4 >> i)) ||
-                        QFile(QString::fromStdString(files[i])).open(QIODevice::WriteOnly));
+            QFile::remove(files[i]);
+            ASSERT_TRUE(!(present & (4 >> i)) || QFile(files[i]).open(QIODevice::WriteOnly));
         }
         if (!opener)
             qputenv("PATH", work.path().toLocal8Bit());
         openHelpFile();
-        EXPECT_EQ(uitest::LaunchedCommands(), std::vector<std::vector<std::string>>(
-                                                  launched >= 0, {"xdg-open", files[std::max(launched, 0)]}));
+        EXPECT_EQ(uitest::LaunchedCommands(),
+                  std::vector<std::vector<std::string>>(
+                      launched >= 0, {"xdg-open", files[std::max(launched, 0)].toStdString()}));
         EXPECT_EQ(popupLines(true), popup.empty() ? std::vector<std::string>{} : std::vector{popup});
     }
     // The manual is left from the last case; a path that does not fit is no path at all.
     char path[8];
     EXPECT_EQ(GetProgramFilePath(MANUAL_FILE_NAME, path, sizeof path), UIE_BUFFER_TOO_SMALL);
     EXPECT_STREQ(path, "");
-    QFile::remove(QString::fromStdString(files[1]));
+    QFile::remove(files[1]);
     QDir(program.filePath("manual")).removeRecursively();
     QDir::setCurrent(savedDir);
 }
