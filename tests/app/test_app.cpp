@@ -41,9 +41,8 @@ TEST_F(AppTest, InformationPanels)
 {
     const int loaded = uitest::LoadedPanelCount();
     mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN);
-    const int first = LoadPanel(0, RESOURCE_FILE, ABOUT),
-              second = aboutPanel = LoadPanel(0, RESOURCE_FILE, ABOUT),
-              version = LoadPanel(0, RESOURCE_FILE, VERSION);
+    const int version = LoadPanel(0, RESOURCE_FILE, VERSION), first = LoadPanel(0, RESOURCE_FILE, ABOUT);
+    const int second = aboutPanel = LoadPanel(0, RESOURCE_FILE, ABOUT);
     for (int event : {EVENT_LEFT_CLICK, EVENT_COMMIT}) {
         uitest::CallCtrlCallback(first, ABOUT_WEB, event);
         uitest::CallCtrlCallback(first, ABOUT_CLOSE, event);

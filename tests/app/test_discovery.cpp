@@ -9,13 +9,12 @@ const std::string kTwo = kA + ",slot=6;" + kB + ",slot=9", kTwoRows = kA + "|6;"
 // Another maker's module and another model, after a GPIB instrument.
 const std::string kOthers = "GPIB0::5::INSTR;PXI2::9::INSTR,vendor=0x1234;PXI2::11::INSTR,model=2";
 
-// PXIi::i::INSTR followed by item, i and end, for i = 1..count.
+// PXIi::1::INSTR followed by item, i and end, for i = 1..count.
 static std::string numbered(int count, const char *item, const char *end)
 {
     std::string text;
     for (int i = 1; i <= count; i++)
-        text +=
-            "PXI" + std::to_string(i) + "::" + std::to_string(i) + "::INSTR" + item + std::to_string(i) + end;
+        text += "PXI" + std::to_string(i) + "::1::INSTR" + item + std::to_string(i) + end;
     return text;
 }
 
@@ -51,7 +50,7 @@ const Situation kSituations[] = {
     // Row 1's probe fails: its button is ignored; row 3 still chooses its module.
     {"FailedProbe", kThree, {0}, "13", "I", kC, kThreeRows, 0, "-1"},
     {"NoRowProbed", kA + ",noslot;" + kB + ",noslot", {1, 1}, "", "AD", kB, "", -1, "7"},
-    {"TwelveModulesTenRows", kTwelve, {1}, "0", "I", "PXI10::10::INSTR", kTenRows, 1, "10"},
+    {"TwelveModulesTenRows", kTwelve, {1}, "0", "I", "PXI10::1::INSTR", kTenRows, 1, "10"},
 };
 
 // The popups "title: text" by letter; faults carry the stand-in's default statuses.
@@ -127,9 +126,8 @@ TEST_P(Discovery, Outcome)
     // Once the main panel is up: the slot shown and the status lamp, then Quit,
     // which must end the loop without a driver call and with the timer stopped.
     QTimer reader;
-    std::string slot;
-    int lamp = 0, ticks = 0, passes = 0;
-    size_t calls = 0;
+    char slot[100] = "";
+    int lamp = 0, ticks = 0, passes = 0, calls = 0;
     QObject::connect(&reader, &QTimer::timeout, [&] {
         // After its window went away the choice must end within a few passes of
         // the wait; a wait that goes on is a failure, ended here so that the test ends.
@@ -140,12 +138,10 @@ TEST_P(Discovery, Outcome)
         if (mainPanel == 0)
             return;
         reader.stop();
-        char text[100] = "";
-        GetCtrlVal(mainPanel, MAIN_SLOT, text);
+        GetCtrlVal(mainPanel, MAIN_SLOT, slot);
         GetCtrlVal(mainPanel, MAIN_STATUS_LED, &lamp);
-        slot = text;
         EXPECT_TRUE(uitest::PanelWidget(mainPanel)->isVisible());
-        calls = drvtest::Calls().size();
+        calls = int(drvtest::Calls().size());
         uitest::CallCtrlCallback(mainPanel, MAIN_QUIT, EVENT_COMMIT);
         ticks = -timerTicks;
         uitest::TimerTick(mainPanel, MAIN_TIMER);
@@ -154,9 +150,9 @@ TEST_P(Discovery, Outcome)
     reader.start(0);
     EXPECT_EQ(runSoftFrontPanel(), *s.slot ? EXIT_NORMAL : EXIT_NO_MODULE);
     ResumeTimerCallbacks();
-    EXPECT_TRUE(calls == 0 || drvtest::Calls().size() == calls) << "a driver call on Quit";
+    EXPECT_TRUE(calls == 0 || int(drvtest::Calls().size()) == calls) << "a driver call on Quit";
     EXPECT_EQ(popupLines(true), expectedPopups(s));
-    EXPECT_EQ(std::make_tuple(rowsSeen, uitest::LoadedPanelCount(), slot, lamp, ticks,
+    EXPECT_EQ(std::make_tuple(rowsSeen, uitest::LoadedPanelCount(), std::string(slot), lamp, ticks,
                               std::string(resourceName), demoMode, instrSession != 0),
               std::make_tuple(s.rows, 0, s.slot, *s.slot ? 1 : 0, 0, s.rsrc, demo, *s.slot && !demo));
     // The reset flag sent; in demonstration, the driver simulates a module that was reset.
