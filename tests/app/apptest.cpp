@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "apptest.h"
 
-#include <QTimer>
-#include <QWidget>
-
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-
 void AppTest::SetUp()
 {
+    static QTemporaryDir tools; // an opener of our own, alone on PATH: no test starts a real one
+    (void)QFile::link("/bin/true", tools.filePath("xdg-open"));
+    qputenv("PATH", tools.path().toLocal8Bit());
     uitest::Activate();
     drvtest::ResetDriver();
     drvtest::ReloadDriverLibrary();
     drvtest::StartRecording();
-    instrSession = defaultRM = 0;
-    resourceName[0] = '\0';
-    demoMode = mainPanel = aboutPanel = 0;
+    instrSession = defaultRM = demoMode = mainPanel = aboutPanel = resourceName[0] = 0;
     auto countTicks = [](int, int, int event, void *, int, int) {
         timerTicks += event == EVENT_TIMER_TICK;
         return 0;
@@ -50,41 +44,12 @@ std::string driverText(ViStatus status)
     return text;
 }
 
-std::string expectedReport(const std::string &actionText, ViStatus status)
+std::string reportText(const std::string &actionText, ViStatus status)
 {
     char code[32];
     snprintf(code, sizeof code, "%d (%X)", (int)status, (unsigned)status);
     return "Error while " + actionText + "\nError code = " + code + "\nError Message = '" +
            driverText(status).substr(0, 80) + "'\n";
-}
-
-int runAndQuit(std::string *slot)
-{
-    // Looks at every pass until the main panel is up; gone with this call.
-    QTimer reader;
-    long callsBeforeQuit = -1;
-    QObject::connect(&reader, &QTimer::timeout, [&] {
-        if (mainPanel == 0)
-            return;
-        reader.stop();
-        char text[100] = "";
-        int led = 0;
-        GetCtrlVal(mainPanel, MAIN_SLOT, text);
-        GetCtrlVal(mainPanel, MAIN_STATUS_LED, &led);
-        *slot = std::string(text) + "|" + std::to_string(led);
-        EXPECT_TRUE(uitest::PanelWidget(mainPanel)->isVisible());
-        callsBeforeQuit = drvtest::Calls().size();
-        uitest::CallCtrlCallback(mainPanel, MAIN_QUIT, EVENT_COMMIT);
-        int ticks = timerTicks;
-        uitest::TimerTick(mainPanel, MAIN_TIMER);
-        EXPECT_EQ(timerTicks, ticks) << "a timer tick after Quit";
-    });
-    reader.start(0);
-    int exitCode = runSoftFrontPanel();
-    EXPECT_TRUE(callsBeforeQuit < 0 || (long)drvtest::Calls().size() == callsBeforeQuit)
-        << "a driver call on Quit";
-    ResumeTimerCallbacks();
-    return exitCode;
 }
 
 int main(int argc, char *argv[])

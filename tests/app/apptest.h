@@ -10,7 +10,21 @@
 
 #include <uctpanels.h>
 
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <unistd.h>
 
 // Over the simulated PXI system, UCT_SIMKIT_CHASSIS's chassis is stood up at
 // the next viOpenDefaultRM after SetUp.
@@ -27,10 +41,5 @@ std::string callsTo(const std::vector<std::string> &names);
 // Every popup as "title" or, withText, "title: text".
 std::vector<std::string> popupLines(bool withText);
 std::string driverText(ViStatus status);
-// The report that reportError shows for actionText and status.
-std::string expectedReport(const std::string &actionText, ViStatus status);
-
-// Runs start-up and returns its exit code; once the main panel is up, reads
-// "slot|LED" into slot and presses Quit, which must end the loop without a
-// driver call and with the timer stopped.
-int runAndQuit(std::string *slot);
+// What reportError shows for actionText and status.
+std::string reportText(const std::string &actionText, ViStatus status);
