@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <thread>
 
 namespace
 {
@@ -134,21 +133,6 @@ TEST_F(BusyTest, QuitDuringALongReadClosesAtOnceAndExitsWithinTheBound)
         },
         testing::ExitedWithCode(0), "closed");
     EXPECT_LT(clock.elapsed(), 10000) << "the read alone takes 10 s";
-}
-
-TEST_F(BusyTest, EveryDriverCallRunsOnTheOneInstrumentThread)
-{
-    drvtest::SetSimClock([] { return 0.0; });
-    uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS);
-    press(MAIN_SINGLE);
-    mainTicks();
-    std::vector<std::thread::id> threads;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        threads.push_back(call.thread);
-    }
-    ASSERT_GT(threads.size(), 20u);
-    EXPECT_EQ(std::count(threads.begin(), threads.end(), threads[0]), (long)threads.size());
-    EXPECT_NE(threads[0], std::this_thread::get_id());
 }
 
 } // namespace

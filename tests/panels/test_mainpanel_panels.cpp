@@ -23,12 +23,13 @@ class SecondaryPanels : public MainPanelTest
     }
 };
 
-// A second press leaves the open math or histogram panel alone and shows
-// the hidden system panel again; none is loaded twice.
+// A second press leaves the open math, histogram or strip chart panel alone
+// and shows the hidden system panel again; none is loaded twice.
 TEST_F(SecondaryPanels, SecondPressesLoadNothing)
 {
-    for (auto [control, handle] : {std::pair{MAIN_SYSTEM, &configSysPanel}, std::pair{MAIN_MATH, &mathPanel},
-                                   std::pair{MAIN_HISTOGRAM, &histogramPanel}}) {
+    for (auto [control, handle] :
+         {std::pair{MAIN_SYSTEM, &configSysPanel}, std::pair{MAIN_MATH, &mathPanel},
+          std::pair{MAIN_HISTOGRAM, &histogramPanel}, std::pair{MAIN_STRIPCHART, &stripChartPanel}}) {
         int loaded = uitest::LoadedPanelCount();
         drvtest::ClearCalls();
         ASSERT_EQ(press(control), 0);
