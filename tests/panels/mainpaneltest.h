@@ -122,6 +122,14 @@ inline std::string text(int control)
     return value;
 }
 
+// The status lamp's caption and whether it is lit.
+inline std::string lamp()
+{
+    char caption[64] = "";
+    GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, caption, sizeof caption);
+    return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
+}
+
 inline int press(int control, int event = EVENT_COMMIT)
 {
     return uitest::CallCtrlCallback(mainPanel, control, event);

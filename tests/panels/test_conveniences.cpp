@@ -98,10 +98,15 @@ TEST_F(MainPanelTest, EscapeClosesTheSecondaryPanel)
 
 // The SI display through a real click, remembered for the next run in a
 // settings store of this test's own; a no-reading stays dashes.
+// The store's place is fixed at the first use in the process, whichever
+// test that is: it is set before any.
+static QTemporaryDir config;
+static const bool configSet = setenv("XDG_CONFIG_HOME", config.path().toUtf8().constData(), 1) == 0;
+
 TEST_F(MainPanelTest, SiDisplayIsChosenByClickAndRemembered)
 {
-    QTemporaryDir config;
-    setenv("XDG_CONFIG_HOME", config.path().toUtf8().constData(), 1);
+    ASSERT_TRUE(configSet);
+    QFile::remove(config.path() + "/uct-sfp/uct-sfp.conf");
     loadReadingDisplay();
     EXPECT_EQ(readingDisplay, READING_ENGINEERING) << "nothing stored: engineering";
     QWidget *toggle = uitest::ControlWidget(mainPanel, MAIN_SI_DISPLAY);

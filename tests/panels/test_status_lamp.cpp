@@ -5,19 +5,8 @@
 // happens.
 #include "mainpaneltest.h"
 
-#include <QTimer>
-
 namespace
 {
-
-int readerPasses = 0;
-
-std::string lamp()
-{
-    char caption[64] = "";
-    GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, caption, sizeof caption);
-    return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
-}
 
 // One step: what is done, with which driver operation failing ("" none).
 enum Step { FOCUS, SINGLE, CONTINUOUS, SETTING, DEMO_SWITCH };
@@ -94,32 +83,5 @@ INSTANTIATE_TEST_SUITE_P(
                  {{FOCUS, "", demo}, {SINGLE, "kq3917e_read", demo}, {CONTINUOUS, "kq3917e_fetch", demo}}},
         LampCase{"SwitchedToDemonstration", 0, {{SINGLE, "kq3917e_read", silent}, {DEMO_SWITCH, "", demo}}}),
     [](const ::testing::TestParamInfo<LampCase> &info) { return info.param.name; });
-
-// The whole start-up without VISA, the demonstration accepted: the lamp of
-// the main panel on screen reads DEMO, not ONLINE.
-TEST(StatusLampAtStart, DemonstrationStartShowsDemo)
-{
-    ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
-    registerProgramCallbacks();
-    uitest::Activate();
-    drvtest::ResetDriver();
-    drvtest::ReloadDriverLibrary();
-    uitest::ScriptPopupAnswers({1, 1}); // "VISA ERROR", then Yes to the demonstration
-    std::string shown;
-    QTimer reader;
-    QObject::connect(&reader, &QTimer::timeout, [&] {
-        if (mainPanel == 0)
-            return;
-        shown = lamp();
-        if (shown.rfind("DEMO", 0) == 0 || ++readerPasses > 1000) {
-            reader.stop();
-            exitSFP(mainPanel, MAIN_QUIT, EVENT_COMMIT, nullptr, 0, 0);
-        }
-    });
-    reader.start(0);
-    EXPECT_EQ(runSoftFrontPanel(), EXIT_NORMAL);
-    EXPECT_EQ(demoMode, 1);
-    EXPECT_EQ(shown, demo);
-}
 
 } // namespace

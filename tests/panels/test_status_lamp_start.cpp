@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The status lamp at start-up, in a process of its own: the start reloads the
+// driver library, which the step cases' refusals must not meet.
+#include "mainpaneltest.h"
+
+#include <QTimer>
+
+namespace
+{
+
+int readerPasses = 0;
+
+// The whole start-up without VISA, the demonstration accepted: the lamp of
+// the main panel on screen reads DEMO, not ONLINE.
+TEST(StatusLampAtStart, DemonstrationStartShowsDemo)
+{
+    ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
+    registerProgramCallbacks();
+    uitest::Activate();
+    drvtest::ResetDriver();
+    drvtest::ReloadDriverLibrary();
+    uitest::ScriptPopupAnswers({1, 1}); // "VISA ERROR", then Yes to the demonstration
+    std::string shown;
+    QTimer reader;
+    QObject::connect(&reader, &QTimer::timeout, [&] {
+        if (mainPanel == 0)
+            return;
+        shown = lamp();
+        if (shown.rfind("DEMO", 0) == 0 || ++readerPasses > 1000) {
+            reader.stop();
+            exitSFP(mainPanel, MAIN_QUIT, EVENT_COMMIT, nullptr, 0, 0);
+        }
+    });
+    reader.start(0);
+    EXPECT_EQ(runSoftFrontPanel(), EXIT_NORMAL);
+    EXPECT_EQ(demoMode, 1);
+    EXPECT_EQ(shown, "DEMO|lit");
+}
+
+} // namespace
