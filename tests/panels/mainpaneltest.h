@@ -17,11 +17,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -61,9 +61,8 @@ class MainPanelTest : public ::testing::Test
         drvtest::ClearRefusals();
         for (int *panel : {&configSysPanel, &versionPanel, &mathPanel, &histogramPanel, &aboutPanel,
                            &stripChartPanel, &mainPanel}) {
-            if (*panel > 0) {
+            if (*panel > 0)
                 DiscardPanel(*panel);
-            }
             *panel = 0;
         }
         uitest::Deactivate();
@@ -130,6 +129,13 @@ inline std::string lamp()
     return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
 }
 
+// The run buttons' marks, Continuous's then Single's.
+inline std::string runMarks()
+{
+    return std::to_string(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK)) +
+           std::to_string(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK));
+}
+
 inline int press(int control, int event = EVENT_COMMIT)
 {
     return uitest::CallCtrlCallback(mainPanel, control, event);
@@ -137,35 +143,26 @@ inline int press(int control, int event = EVENT_COMMIT)
 
 inline void mainTicks(int ticks = 1)
 {
-    for (int i = 0; i < ticks; i++) {
+    for (int i = 0; i < ticks; i++)
         uitest::TimerTick(mainPanel, MAIN_TIMER);
-    }
 }
 
-// A list of controls; a call keeps long lists to few lines.
-template <typename... Control> std::vector<int> controls(Control... control)
-{
-    return {control...};
-}
-
-// LEDs on MAIN as a text of '0' and '1', a gap in the list as a blank; and
+// LEDs on MAIN as a text of '0' and '1' (a gap in the list as a blank), and
 // the other way.
 const int gap = -1;
 
 inline std::string leds(const std::vector<int> &controls)
 {
     std::string lit;
-    for (int control : controls) {
+    for (int control : controls)
         lit += control == gap ? ' ' : val<int>(control) ? '1' : '0';
-    }
     return lit;
 }
 
 inline void setLeds(const std::vector<int> &controls, const std::string &lit)
 {
-    for (size_t i = 0; i < controls.size(); i++) {
+    for (size_t i = 0; i < controls.size(); i++)
         SetCtrlVal(mainPanel, controls[i], lit[i] == '1' ? 1 : 0);
-    }
 }
 
 // Settings made on the module directly, in order; each must be accepted.
@@ -189,31 +186,21 @@ inline std::string popupTexts()
 
 // The popups so far, each to be an "API Error" with "action text: driver
 // text" for status, or one report of several failures ("action text: 0x..."
-// lines): their action texts joined by '|'.
+// lines): their action texts joined by '|', a line of another form in [].
 inline std::string reports(ViStatus status = refusedStatus)
 {
     char message[KQ3917E_MESSAGE_SIZE] = "";
     kq3917e_error_message(instrSession, status, message);
-    const std::string suffix = std::string(": ") + message;
-    char code[16];
-    snprintf(code, sizeof code, ": 0x%08X", (unsigned)status);
-    std::string texts;
+    QStringList texts;
     for (const uitest::PopupRecord &popup : uitest::Popups()) {
         EXPECT_EQ(popup.title, "API Error");
-        std::vector<std::string> lines;
-        if (popup.text.find(" did not succeed:\n") != std::string::npos) {
-            for (size_t at = popup.text.find('\n') + 1, next; (next = popup.text.find('\n', at)) > at;
-                 at = next + 1)
-                lines.push_back(popup.text.substr(at, next - at));
-        } else {
-            lines.push_back(popup.text);
-        }
-        for (const std::string &line : lines) {
-            const std::string &tail = lines.size() > 1 ? code : suffix;
-            size_t at = line.size() - std::min(line.size(), tail.size());
-            bool ends = line.compare(at, std::string::npos, tail) == 0;
-            texts += (texts.empty() ? "" : "|") + (ends ? line.substr(0, at) : "[" + line + "]");
-        }
+        QStringList lines = QString::fromStdString(popup.text).split('\n');
+        const bool batch = lines[0].endsWith(" did not succeed:");
+        lines = batch ? lines.mid(1, lines.indexOf("") - 1) : QStringList{QString::fromStdString(popup.text)};
+        const QString tail =
+            batch ? QString::asprintf(": 0x%08X", (unsigned)status) : ": " + QString(message);
+        for (const QString &line : lines)
+            texts << (line.endsWith(tail) ? line.chopped(tail.size()) : "[" + line + "]");
     }
-    return texts;
+    return texts.join('|').toStdString();
 }

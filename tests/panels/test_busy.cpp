@@ -39,30 +39,8 @@ class BusyTest : public MainPanelTest
         });
     }
 
-    static std::string runMarks()
-    {
-        return std::to_string(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK)) +
-               std::to_string(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK));
-    }
-
     std::string annunciator; // as the click found it
 };
-
-TEST_F(BusyTest, AbortDuringAFetchEndsContinuousModeAtOnceAndNoLaterTickFetches)
-{
-    press(MAIN_CONTINUOUS);
-    std::string marks;
-    clickDuring(mainPanel, MAIN_ABORT, [&marks] { marks = runMarks(); });
-    mainTicks();
-    EXPECT_EQ(annunciator.rfind("WAITING FOR TRIGGER ", 0), 0u) << annunciator;
-    // While ABORT's own call still waits behind the abandoned fetch.
-    EXPECT_EQ(marks, "01");
-    mainTicks(3);
-    EXPECT_EQ(continuousMode, 0);
-    EXPECT_EQ(calls(), "triggerContinuous(1) fetch() abortMeasurement()");
-    EXPECT_EQ(text(MAIN_BUSY_ANNUNCIATOR), "");
-    EXPECT_EQ(popupTexts(), "");
-}
 
 TEST_F(BusyTest, OtherInputDuringAReadIsRefusedVisiblyAndNeverReplayed)
 {
@@ -79,38 +57,29 @@ TEST_F(BusyTest, OtherInputDuringAReadIsRefusedVisiblyAndNeverReplayed)
     EXPECT_EQ(calls(), "read() queryInputTriggering(1) queryInputTriggering(2)");
 }
 
-// By its Close button, then by its close box.
-TEST_F(BusyTest, ClosingTheHistogramDuringASampleTakesEffectAtOnce)
+// Closed by its Close button or its close box, or the acquisition ended by
+// ABORT: at once, with no sample (no trigger) and nothing written to a panel
+// gone.
+TEST_F(BusyTest, HistogramDuringASampleClosesOrAbortsAtOnce)
 {
-    for (bool closeBox : {false, true}) {
+    for (int way : {0, 1, 2}) {
         press(MAIN_HISTOGRAM);
         ASSERT_GT(histogramPanel, 0);
         uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
         int open = -1;
-        if (closeBox) {
+        if (way == 1) {
             QTimer::singleShot(300, [] { uitest::PanelWidget(histogramPanel)->close(); });
             QTimer::singleShot(400, [&open] { open = histogramPanel; });
         } else {
-            clickDuring(histogramPanel, HISTO_CLOSE, [&open] { open = histogramPanel; });
+            clickDuring(way ? mainPanel : histogramPanel, way ? MAIN_ABORT : HISTO_CLOSE,
+                        [&open] { open = histogramPanel; });
         }
-        mainTicks();
-        EXPECT_EQ(open, 0) << closeBox;
-        EXPECT_EQ(histogramPanel, 0);
-        EXPECT_EQ(histogramCount, 0); // no trigger: no sample, and nothing written to the panel gone
+        mainTicks(3);
+        EXPECT_EQ(std::to_string(open > 0) + std::to_string(histogramCount), way == 2 ? "10" : "00") << way;
     }
-}
-
-TEST_F(BusyTest, AbortEndsAHistogramAcquisitionWithoutASample)
-{
-    press(MAIN_HISTOGRAM);
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    clickDuring(mainPanel, MAIN_ABORT);
-    mainTicks(3);
     int dimmed = -1;
     GetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, &dimmed);
-    EXPECT_EQ(histogramCount, 0);
-    EXPECT_EQ(histogramSize, 0);
-    EXPECT_EQ(dimmed, 0);
+    EXPECT_EQ(std::to_string(histogramSize) + std::to_string(dimmed), "00");
 }
 
 // A 10 s read (with a trigger) and a module timeout of 0.5 s: the process

@@ -6,19 +6,12 @@
 
 #include <cstdlib>
 
-namespace
-{
-
 TEST_F(MainPanelTest, VisaSpecVersionFields)
 {
-    const std::pair<const char *, const char *> versions[] = {{"0x00500800", "5.8.0"},
-                                                              {"0x00400100", "4.1.0"},
-                                                              {"0x00700303", "7.3.3"},
-                                                              {"0x01200704", "18.7.4"},
-                                                              {"0xFFFFFFFF", "4095.4095.255"}};
     setenv("UCT_SIMKIT_CHASSIS", "PXI3::10::INSTR;", 1);
     demoMode = 0;
-    for (auto [value, shown] : versions) {
+    for (auto [value, shown] : {std::pair{"0x00500800", "5.8.0"}, std::pair{"0x01200704", "18.7.4"},
+                                std::pair{"0xFFFFFFFF", "4095.4095.255"}}) {
         setenv("UCT_SIMKIT_SPEC_VERSION", value, 1);
         ViSession resourceManager = 0;
         ASSERT_GE(viOpenDefaultRM(&resourceManager), 0);
@@ -34,5 +27,3 @@ TEST_F(MainPanelTest, VisaSpecVersionFields)
     instrSession = versionPanel = 0;
     unsetenv("UCT_SIMKIT_SPEC_VERSION");
 }
-
-} // namespace

@@ -12,15 +12,51 @@ namespace
 const ViStatus moduleError = -1074003951;
 
 // The LEDs that the eighteen input setting queries write, in groups.
-const std::vector<int> inputLeds = controls(
-    MAIN_IN1_ATT_X1_LED, MAIN_IN1_ATT_X10_LED, MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED, gap,
-    MAIN_CHANNEL_COUPLING_LED, gap, MAIN_IN1_COUPLING_LED, MAIN_IN1_IMPEDANCE_LED, MAIN_IN1_FILTER_LED, gap,
-    MAIN_IN2_COUPLING_LED, MAIN_IN2_IMPEDANCE_LED, MAIN_IN2_FILTER_LED, gap, MAIN_IN1_TRIG_MODE1_LED,
-    MAIN_IN1_TRIG_MODE2_LED, MAIN_IN1_TRIG_MODE3_LED, MAIN_IN1_AUTO_LED, gap, MAIN_IN2_TRIG_MODE1_LED,
-    MAIN_IN2_TRIG_MODE2_LED, MAIN_IN2_TRIG_MODE3_LED, MAIN_IN2_AUTO_LED, gap, MAIN_AVERAGING_LED, gap,
-    MAIN_AUTO_FREQ0_LED, MAIN_AUTO_FREQ1_LED, gap, MAIN_IN1_SLOPE_LED, MAIN_IN2_SLOPE_LED, gap,
-    MAIN_IN1_HYST_LED, MAIN_IN2_HYST_LED, MAIN_ARM_HYST_LED, gap, MAIN_ARM_MODE0_LED, MAIN_ARM_MODE1_LED, gap,
-    MAIN_DELAY_LED, gap, MAIN_STANDARD0_LED, MAIN_STANDARD1_LED, MAIN_STANDARD2_LED);
+const std::vector<int> inputLeds = {MAIN_IN1_ATT_X1_LED,
+                                    MAIN_IN1_ATT_X10_LED,
+                                    MAIN_IN2_ATT_X1_LED,
+                                    MAIN_IN2_ATT_X10_LED,
+                                    gap,
+                                    MAIN_CHANNEL_COUPLING_LED,
+                                    gap,
+                                    MAIN_IN1_COUPLING_LED,
+                                    MAIN_IN1_IMPEDANCE_LED,
+                                    MAIN_IN1_FILTER_LED,
+                                    gap,
+                                    MAIN_IN2_COUPLING_LED,
+                                    MAIN_IN2_IMPEDANCE_LED,
+                                    MAIN_IN2_FILTER_LED,
+                                    gap,
+                                    MAIN_IN1_TRIG_MODE1_LED,
+                                    MAIN_IN1_TRIG_MODE2_LED,
+                                    MAIN_IN1_TRIG_MODE3_LED,
+                                    MAIN_IN1_AUTO_LED,
+                                    gap,
+                                    MAIN_IN2_TRIG_MODE1_LED,
+                                    MAIN_IN2_TRIG_MODE2_LED,
+                                    MAIN_IN2_TRIG_MODE3_LED,
+                                    MAIN_IN2_AUTO_LED,
+                                    gap,
+                                    MAIN_AVERAGING_LED,
+                                    gap,
+                                    MAIN_AUTO_FREQ0_LED,
+                                    MAIN_AUTO_FREQ1_LED,
+                                    gap,
+                                    MAIN_IN1_SLOPE_LED,
+                                    MAIN_IN2_SLOPE_LED,
+                                    gap,
+                                    MAIN_IN1_HYST_LED,
+                                    MAIN_IN2_HYST_LED,
+                                    MAIN_ARM_HYST_LED,
+                                    gap,
+                                    MAIN_ARM_MODE0_LED,
+                                    MAIN_ARM_MODE1_LED,
+                                    gap,
+                                    MAIN_DELAY_LED,
+                                    gap,
+                                    MAIN_STANDARD0_LED,
+                                    MAIN_STANDARD1_LED,
+                                    MAIN_STANDARD2_LED};
 const std::string allLit = "1111 1 111 111 1111 1111 1 11 11 111 11 1 111";
 const std::vector<int> inputValues = {MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE,
                                       MAIN_EXT_ARM_LEVEL,    MAIN_DELAY,           MAIN_GATE_OUTPUT};
@@ -44,53 +80,43 @@ TEST_F(MainPanelTest, InputSettingsShowTheModulesAnswers)
               kq3917e_confArmingLevel(0, -2.5), kq3917e_confExtArmMode(0, 1), kq3917e_confDelay(0, 1, 0.001),
               kq3917e_outputGate(0, 3), kq3917e_confStandard(0, 2)});
     EXPECT_EQ(refreshedLeds(), "0110 0 100 011 0101 0011 1 01 01 100 01 1 001");
-    const double values[] = {2, 3, 4, -2.5, 0.001, 3};
-    for (size_t i = 0; i < inputValues.size(); i++) {
-        EXPECT_DOUBLE_EQ(val(inputValues[i]), values[i]);
-    }
-    // The other way round on the two inputs.
-    accepted({kq3917e_confInputConditioning(0, 1, 1, 1, 1, 0),
-              kq3917e_confInputConditioning(0, 2, 0, 0, 0, 0), kq3917e_confInputTriggering(0, 1, 0, 0.0, 0),
-              kq3917e_confInputTriggering(0, 2, 1, 0.0, 0), kq3917e_confAutoTrigMode(0, 1, 3),
-              kq3917e_confAutoTrigMode(0, 2, 2), kq3917e_confStandard(0, 1)});
-    EXPECT_EQ(refreshedLeds(), "1001 1 011 100 0011 0101 1 01 01 100 01 1 010");
+    std::string values;
+    for (int control : inputValues)
+        values += QString::number(val(control)).toStdString() + " ";
+    EXPECT_EQ(values, "2 3 4 -2.5 0.001 3 ");
 }
 
 // A module that answers nothing: one report per query in order, and no
 // control, text or range changes.
 TEST_F(MainPanelTest, SilentModuleReportsEveryQueryAndChangesNothing)
 {
-    std::vector<int> controls = inputValues;
-    controls.insert(controls.end(),
-                    {MAIN_FN_00, MAIN_RESOLUTION, MAIN_APERTURE, MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2});
+    std::vector<int> values = inputValues;
+    values.insert(values.end(),
+                  {MAIN_FN_00, MAIN_RESOLUTION, MAIN_APERTURE, MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2});
     setLeds(inputLeds, allLit);
     SetCtrlVal(mainPanel, MAIN_READING, "kept");
     SetCtrlVal(mainPanel, MAIN_UNITS, "kept");
     SetCtrlVal(mainPanel, MAIN_RESOLUTION, 11);
-    std::vector<double> before;
-    for (int control : controls) {
-        before.push_back(val(control));
-    }
-    double range = val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE);
+    auto shown = [&values] {
+        QStringList all = {QString::number(val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE)),
+                           QString::fromStdString(leds(inputLeds) + text(MAIN_READING) + text(MAIN_UNITS))};
+        for (int control : values)
+            all << QString::number(val(control));
+        return all.join(' ').toStdString();
+    };
+    const std::string before = shown();
     drvtest::RefuseAll(moduleError);
-
     refreshMainPanel();
-
-    EXPECT_EQ(reports(moduleError),
-              "reading function setting|reading averaging setting|reading aperture setting|"
-              "reading IN1 trigger level|reading IN2 trigger level|reading IN1 input triggering|"
-              "reading IN2 input triggering|reading IN1 input conditioning trigger|"
-              "reading IN2 input conditioning trigger|reading IN1 auto trigger|reading IN2 auto trigger|"
-              "reading averaging|reading auto trigger frequency|reading input slopes|reading IN1 hysterisis|"
-              "reading IN2 hysterisis|reading external arm hysterisis|reading ARM settings|"
-              "reading external arm level|reading arm mode|reading time interval delay settings|"
-              "reading output gate setting|reading reference standard setting");
-    EXPECT_EQ(leds(inputLeds), allLit);
-    for (size_t i = 0; i < controls.size(); i++) {
-        EXPECT_EQ(val(controls[i]), before[i]) << controls[i];
-    }
-    EXPECT_EQ(text(MAIN_READING) + text(MAIN_UNITS), "keptkept");
-    EXPECT_EQ(val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE), range);
+    EXPECT_EQ(
+        reports(moduleError),
+        "reading function setting|reading averaging setting|reading aperture setting|reading IN1 trigger "
+        "level|reading IN2 trigger level|reading IN1 input triggering|reading IN2 input triggering|reading "
+        "IN1 input conditioning trigger|reading IN2 input conditioning trigger|reading IN1 auto trigger|"
+        "reading IN2 auto trigger|reading averaging|reading auto trigger frequency|reading input slopes|"
+        "reading IN1 hysterisis|reading IN2 hysterisis|reading external arm hysterisis|reading ARM "
+        "settings|reading external arm level|reading arm mode|reading time interval delay settings|reading "
+        "output gate setting|reading reference standard setting");
+    EXPECT_EQ(shown(), before);
 }
 
 TEST_F(MainPanelTest, AWarningIsReportedAndTheValueShown)
@@ -114,13 +140,11 @@ TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
                               "queryInputTriggering(2) queryInputTriggering(1)";
     EXPECT_EQ(calls().substr(0, first.size()), first);
     EXPECT_EQ(drvtest::Calls().back().name, "kq3917e_queryStandard");
-    EXPECT_EQ(settings.function, 5);
-    EXPECT_EQ(leds({MAIN_FN_00, MAIN_FN_05}), "01");
-    EXPECT_EQ(text(MAIN_READING) + "|" + text(MAIN_UNITS), "0.0000000E+00  |sec");
-    EXPECT_EQ(val(MAIN_RESOLUTION), 9);
-    EXPECT_EQ(val(MAIN_APERTURE), 1000);
-    // The record keeps the resolution that the reading display uses.
-    EXPECT_EQ(settings.resolution, 8);
+    // The record keeps the resolution that the reading display uses (8).
+    EXPECT_EQ(std::to_string(settings.function) + leds({MAIN_FN_00, MAIN_FN_05}) + text(MAIN_READING) + "|" +
+                  text(MAIN_UNITS) + std::to_string(int(val(MAIN_RESOLUTION))) + "/" +
+                  std::to_string(int(val(MAIN_APERTURE))) + "/" + std::to_string(settings.resolution),
+              "5010.0000000E+00  |sec9/1000/8");
     // Unchanged function: reading and unit kept.
     SetCtrlVal(mainPanel, MAIN_READING, "kept");
     refreshMainPanel();
@@ -150,41 +174,34 @@ TEST_F(MainPanelTest, MainRefreshSetsTheLevelRanges)
     }
 }
 
-// Per function: the unit (unknown codes keep the last one), whether the
-// totalize controls are dimmed, and which input controls are dimmed (D).
+// Per function: the unit (unknown codes keep the last one, "-" none), then
+// which of the totalize and the input controls are dimmed (D).
 TEST_F(MainPanelTest, FunctionDecidesUnitAndDimming)
 {
-    const int dimmable[] = {MAIN_DELAY_BUTTON,  MAIN_DELAY,     MAIN_CHANNEL_COUPLING, MAIN_IN1_ATTEN,
-                            MAIN_IN1_TRIG_MODE, MAIN_IN2_ATTEN, MAIN_IN2_TRIG_MODE,    MAIN_SLOPE};
-    const int totalize[] = {MAIN_GATE, MAIN_GATE_LED, MAIN_CLEAR_COUNTS};
-    const std::tuple<int16_t, const char *, int, const char *> cases[] = {
-        {0, "Hz", 1, "DDEEEDDE"},    {1, "Hz", 1, "DDEDDEEE"},    {2, "sec", 1, "DDEEEDDE"},
-        {3, "sec", 1, "DDEDDEEE"},   {4, "sec", 1, "EEEEEEEE"},   {5, "sec", 1, "EEEEEEEE"},
-        {6, "", 1, "DDEEEEEE"},      {7, "", 1, "DDEEEEEE"},      {8, "", 0, "DDEEEEEE"},
-        {9, "", 0, "DDEEEEEE"},      {10, "", 1, "DDEEEEEE"},     {11, "Hz", 1, "DDEEEEEE"},
-        {12, "deg", 1, "DDEEEEEE"},  {13, "deg", 1, "DDEEEEEE"},  {14, "sec", 1, "DDDDDDDD"},
-        {17, "sec", 1, "DDDDDDDD"},  {18, "v", 1, "DDDDDEEE"},    {19, "v", 1, "DDDEEDDE"},
-        {22, "v", 1, "DDDDDEEE"},    {23, "v", 1, "DDDEEDDE"},    {24, "%", 1, "DDDDDDDD"},
-        {25, "prev", 1, "DDEEEEEE"}, {-1, "prev", 1, "DDEEEEEE"}, {32767, "prev", 1, "DDEEEEEE"}};
-    for (auto [function, unit, totalizeDimmed, dimming] : cases) {
+    const int dimmable[] = {MAIN_GATE,      MAIN_GATE_LED,         MAIN_CLEAR_COUNTS, MAIN_DELAY_BUTTON,
+                            MAIN_DELAY,     MAIN_CHANNEL_COUPLING, MAIN_IN1_ATTEN,    MAIN_IN1_TRIG_MODE,
+                            MAIN_IN2_ATTEN, MAIN_IN2_TRIG_MODE,    MAIN_SLOPE};
+    const std::pair<int16_t, const char *> cases[] = {
+        {0, "Hz DDDDDEEEDDE"},    {1, "Hz DDDDDEDDEEE"},    {2, "sec DDDDDEEEDDE"},
+        {3, "sec DDDDDEDDEEE"},   {4, "sec DDDEEEEEEEE"},   {5, "sec DDDEEEEEEEE"},
+        {6, "- DDDDDEEEEEE"},     {7, "- DDDDDEEEEEE"},     {8, "- EEEDDEEEEEE"},
+        {9, "- EEEDDEEEEEE"},     {10, "- DDDDDEEEEEE"},    {11, "Hz DDDDDEEEEEE"},
+        {12, "deg DDDDDEEEEEE"},  {13, "deg DDDDDEEEEEE"},  {14, "sec DDDDDDDDDDD"},
+        {17, "sec DDDDDDDDDDD"},  {18, "v DDDDDDDDEEE"},    {19, "v DDDDDDEEDDE"},
+        {22, "v DDDDDDDDEEE"},    {23, "v DDDDDDEEDDE"},    {24, "% DDDDDDDDDDD"},
+        {25, "prev DDDDDEEEEEE"}, {-1, "prev DDDDDEEEEEE"}, {32767, "prev DDDDDEEEEEE"}};
+    for (auto [function, expected] : cases) {
+        const std::string shown = expected;
         SetCtrlVal(mainPanel, MAIN_UNITS, "prev");
-        for (int i = 0; i < 8; i++) {
-            SetCtrlAttribute(mainPanel, dimmable[i], ATTR_DIMMED, dimming[i] == 'D' ? 0 : 1);
-        }
-        for (int control : totalize) {
-            SetCtrlAttribute(mainPanel, control, ATTR_DIMMED, 1 - totalizeDimmed);
-        }
+        for (int i = 0; i < 11; i++)
+            SetCtrlAttribute(mainPanel, dimmable[i], ATTR_DIMMED, shown[shown.size() - 11 + i] == 'E');
         settings.function = function;
         showFunctionUnits(function);
         refreshInputSettings();
-        std::string shown = text(MAIN_UNITS) + " ";
-        for (int control : totalize) {
-            shown += val<int>(control, ATTR_DIMMED) == totalizeDimmed ? "" : "!";
-        }
-        for (int control : dimmable) {
-            shown += val<int>(control, ATTR_DIMMED) ? 'D' : 'E';
-        }
-        EXPECT_EQ(shown, std::string(unit) + " " + dimming) << function;
+        std::string dimming = text(MAIN_UNITS).empty() ? "- " : text(MAIN_UNITS) + " ";
+        for (int control : dimmable)
+            dimming += val<int>(control, ATTR_DIMMED) ? 'D' : 'E';
+        EXPECT_EQ(dimming, shown) << function;
     }
 }
 

@@ -69,10 +69,10 @@ TEST_F(MainPanelTest, FailedHistogramReadsTakeNoSample)
     SetCtrlVal(histogramPanel, HISTO_SAMPLES, 2);
     uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
     auto counts = [] {
-        int taken = 0, failed = 0;
-        GetCtrlVal(histogramPanel, HISTO_COUNT, &taken);
-        GetCtrlVal(histogramPanel, HISTO_FAILED, &failed);
-        return std::to_string(taken) + "/" + std::to_string(failed);
+        int counts[2] = {};
+        GetCtrlVal(histogramPanel, HISTO_COUNT, &counts[0]);
+        GetCtrlVal(histogramPanel, HISTO_FAILED, &counts[1]);
+        return std::to_string(counts[0]) + "/" + std::to_string(counts[1]);
     };
     lastReading = 12345.0;
     drvtest::Refuse("kq3917e_read", VI_ERROR_TMO);
@@ -90,31 +90,20 @@ TEST_F(MainPanelTest, FailedHistogramReadsTakeNoSample)
 // setting the module accepted; "MATH?" when the module did not say.
 TEST_F(MainPanelTest, MathAnnunciatorFollowsTheModule)
 {
-    enum Step { MAIN_FOCUS, MATH_FOCUS, ENABLE };
-    const struct {
-        Step step;
-        const char *refused;
-        const char *shown;
-    } steps[] = {
-        {MAIN_FOCUS, "", ""},
-        {ENABLE, "", "MATH"},
-        {ENABLE, "kq3917e_mathCalculation", "MATH"},
-        {MAIN_FOCUS, "kq3917e_queryMathCalculation", "MATH?"},
-        {MATH_FOCUS, "", "MATH"},
-        {ENABLE, "", ""},
-        {MATH_FOCUS, "kq3917e_queryMathCalculation", "MATH?"},
-        {MAIN_FOCUS, "", ""},
-    };
+    // Main panel focus (f), math panel focus (m) or its ENABLE (e); with
+    // nothing (.), the setting (s) or the query (q) refused; then what MATH
+    // shows ("-" nothing).
     ASSERT_EQ(press(MAIN_MATH), 0);
-    for (const auto &[step, refused, shown] : steps) {
+    for (const QString &step : QString("f.- e.MATH esMATH fqMATH? m.MATH e.- mqMATH? f.-").split(' ')) {
         drvtest::ClearRefusals();
-        drvtest::Refuse(refused, refusedStatus);
-        if (step == ENABLE) {
+        const char *refused = step[1] == 's' ? "kq3917e_mathCalculation" : "kq3917e_queryMathCalculation";
+        drvtest::Refuse(step[1] == '.' ? "" : refused, refusedStatus);
+        if (step[0] == 'e')
             uitest::CallCtrlCallback(mathPanel, MATH_ENABLE, EVENT_COMMIT);
-        } else {
-            uitest::CallPanelCallback(step == MAIN_FOCUS ? mainPanel : mathPanel, EVENT_GOT_FOCUS);
-        }
-        EXPECT_EQ(text(MAIN_MATH_ANNUNCIATOR), shown) << step << " " << refused;
+        else
+            uitest::CallPanelCallback(step[0] == 'f' ? mainPanel : mathPanel, EVENT_GOT_FOCUS);
+        EXPECT_EQ(step.left(2).toStdString() + text(MAIN_MATH_ANNUNCIATOR),
+                  QString(step).remove('-').toStdString());
     }
 }
 
