@@ -86,9 +86,8 @@ class FileTest : public MainPanelTest
 inline std::string readFile(const std::string &path, int bytes = -1)
 {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly))
         return "<missing>";
-    }
     return (bytes < 0 ? file.readAll() : file.read(bytes)).toStdString();
 }
 
@@ -97,11 +96,9 @@ inline std::string readFile(const std::string &path, int bytes = -1)
 inline std::string calls()
 {
     std::string text;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        if (call.name != "kq3917e_error_message") {
+    for (const drvtest::Call &call : drvtest::Calls())
+        if (call.name != "kq3917e_error_message")
             text += (text.empty() ? "" : " ") + call.name.substr(8) + "(" + call.args + ")";
-        }
-    }
     return text;
 }
 
@@ -147,6 +144,12 @@ inline void mainTicks(int ticks = 1)
         uitest::TimerTick(mainPanel, MAIN_TIMER);
 }
 
+// A list of controls; a call keeps long lists to few lines.
+template <typename... Control> std::vector<int> controls(Control... control)
+{
+    return {control...};
+}
+
 // LEDs on MAIN as a text of '0' and '1' (a gap in the list as a blank), and
 // the other way.
 const int gap = -1;
@@ -178,9 +181,8 @@ const ViStatus refusedStatus = -1074001000;
 inline std::string popupTexts()
 {
     std::string texts;
-    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+    for (const uitest::PopupRecord &popup : uitest::Popups())
         texts += (texts.empty() ? "" : ";") + popup.title + "|" + popup.text;
-    }
     return texts;
 }
 

@@ -7,62 +7,30 @@
 #include <QTest>
 #include <QTimer>
 
-// The panel's window shown and active, as for the user's keys, and a key
-// pressed there.
-static QWidget *activate(int panel)
-{
-    QWidget *window = uitest::PanelWidget(panel);
-    window->show();
-    QApplication::setActiveWindow(window);
-    return window;
-}
-
-static void key(int panel, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(activate(panel), key, modifiers);
-}
-
-// The run keys press their buttons even while a field is being typed, which
-// keeps the focus; F1 opens the help or says why there is none; Ctrl+Q quits.
+// Keys on the shown and active main panel: the run keys press their buttons
+// even while a field is being typed, which keeps the focus; F1 opens the help
+// or says why there is none; Ctrl+Q quits.
 TEST_F(MainPanelTest, RunHelpAndQuitKeys)
 {
-    QWidget *field = uitest::ControlWidget(mainPanel, MAIN_TRIG_LEVEL_1);
-    activate(mainPanel); // its refresh comes now, not with the first key
-    for (auto [pressed, sent] : {std::pair{Qt::Key_F5, "triggerContinuous(1)"},
-                                 {Qt::Key_F6, "triggerContinuous(0)"},
-                                 {Qt::Key_F7, "abortMeasurement()"}}) {
+    QWidget *field = uitest::ControlWidget(mainPanel, MAIN_TRIG_LEVEL_1),
+            *window = uitest::PanelWidget(mainPanel);
+    window->show();
+    QApplication::setActiveWindow(window); // its refresh comes now, not with the first key
+    for (auto [key, sent] : {std::pair{Qt::Key_F5, "triggerContinuous(1)"},
+                             {Qt::Key_F6, "triggerContinuous(0)"},
+                             {Qt::Key_F7, "abortMeasurement()"}}) {
         drvtest::ClearCalls();
         field->setFocus();
         QTest::keyClicks(field, "0.2");
-        key(mainPanel, pressed);
+        QTest::keyClick(window, key);
         EXPECT_EQ(calls() + (field->hasFocus() ? "" : " and the focus lost"), sent);
     }
-    key(mainPanel, Qt::Key_F1);
+    QTest::keyClick(window, Qt::Key_F1);
     EXPECT_EQ(uitest::LaunchedCommands().size() + uitest::Popups().size(), 1u);
-    key(mainPanel, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
     QTimer::singleShot(0, [] { QuitUserInterface(-9); }); // reached only when the key did not quit
     EXPECT_EQ(RunUserInterface(), 0);
     ResumeTimerCallbacks();
-}
-
-// Escape closes the secondary panel it is pressed on, as its Close button;
-// the main panel stays.
-TEST_F(MainPanelTest, EscapeClosesTheSecondaryPanel)
-{
-    for (auto [control, handle, close] :
-         {std::tuple{MAIN_VERSION, &versionPanel, VERSION_CLOSE},
-          std::tuple{MAIN_ABOUT, &aboutPanel, ABOUT_CLOSE}, std::tuple{MAIN_MATH, &mathPanel, MATH_CLOSE},
-          std::tuple{MAIN_HISTOGRAM, &histogramPanel, HISTO_CLOSE}}) {
-        press(control);
-        const int panel = *handle, loaded = uitest::LoadedPanelCount();
-        EXPECT_EQ(uitest::ControlWidget(panel, close)->toolTip().toStdString(), "Close this panel (Esc)");
-        key(panel, Qt::Key_Escape);
-        EXPECT_EQ(uitest::LoadedPanelCount(), loaded - 1) << control;
-        if (uitest::PanelWidget(panel) == nullptr)
-            *handle = 0;
-    }
-    key(mainPanel, Qt::Key_Escape);
-    EXPECT_EQ(uitest::LoadedPanelCount(), 1);
 }
 
 // The SI display through a real click, remembered for the next run in a

@@ -12,51 +12,15 @@ namespace
 const ViStatus moduleError = -1074003951;
 
 // The LEDs that the eighteen input setting queries write, in groups.
-const std::vector<int> inputLeds = {MAIN_IN1_ATT_X1_LED,
-                                    MAIN_IN1_ATT_X10_LED,
-                                    MAIN_IN2_ATT_X1_LED,
-                                    MAIN_IN2_ATT_X10_LED,
-                                    gap,
-                                    MAIN_CHANNEL_COUPLING_LED,
-                                    gap,
-                                    MAIN_IN1_COUPLING_LED,
-                                    MAIN_IN1_IMPEDANCE_LED,
-                                    MAIN_IN1_FILTER_LED,
-                                    gap,
-                                    MAIN_IN2_COUPLING_LED,
-                                    MAIN_IN2_IMPEDANCE_LED,
-                                    MAIN_IN2_FILTER_LED,
-                                    gap,
-                                    MAIN_IN1_TRIG_MODE1_LED,
-                                    MAIN_IN1_TRIG_MODE2_LED,
-                                    MAIN_IN1_TRIG_MODE3_LED,
-                                    MAIN_IN1_AUTO_LED,
-                                    gap,
-                                    MAIN_IN2_TRIG_MODE1_LED,
-                                    MAIN_IN2_TRIG_MODE2_LED,
-                                    MAIN_IN2_TRIG_MODE3_LED,
-                                    MAIN_IN2_AUTO_LED,
-                                    gap,
-                                    MAIN_AVERAGING_LED,
-                                    gap,
-                                    MAIN_AUTO_FREQ0_LED,
-                                    MAIN_AUTO_FREQ1_LED,
-                                    gap,
-                                    MAIN_IN1_SLOPE_LED,
-                                    MAIN_IN2_SLOPE_LED,
-                                    gap,
-                                    MAIN_IN1_HYST_LED,
-                                    MAIN_IN2_HYST_LED,
-                                    MAIN_ARM_HYST_LED,
-                                    gap,
-                                    MAIN_ARM_MODE0_LED,
-                                    MAIN_ARM_MODE1_LED,
-                                    gap,
-                                    MAIN_DELAY_LED,
-                                    gap,
-                                    MAIN_STANDARD0_LED,
-                                    MAIN_STANDARD1_LED,
-                                    MAIN_STANDARD2_LED};
+const std::vector<int> inputLeds = controls(
+    MAIN_IN1_ATT_X1_LED, MAIN_IN1_ATT_X10_LED, MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED, gap,
+    MAIN_CHANNEL_COUPLING_LED, gap, MAIN_IN1_COUPLING_LED, MAIN_IN1_IMPEDANCE_LED, MAIN_IN1_FILTER_LED, gap,
+    MAIN_IN2_COUPLING_LED, MAIN_IN2_IMPEDANCE_LED, MAIN_IN2_FILTER_LED, gap, MAIN_IN1_TRIG_MODE1_LED,
+    MAIN_IN1_TRIG_MODE2_LED, MAIN_IN1_TRIG_MODE3_LED, MAIN_IN1_AUTO_LED, gap, MAIN_IN2_TRIG_MODE1_LED,
+    MAIN_IN2_TRIG_MODE2_LED, MAIN_IN2_TRIG_MODE3_LED, MAIN_IN2_AUTO_LED, gap, MAIN_AVERAGING_LED, gap,
+    MAIN_AUTO_FREQ0_LED, MAIN_AUTO_FREQ1_LED, gap, MAIN_IN1_SLOPE_LED, MAIN_IN2_SLOPE_LED, gap,
+    MAIN_IN1_HYST_LED, MAIN_IN2_HYST_LED, MAIN_ARM_HYST_LED, gap, MAIN_ARM_MODE0_LED, MAIN_ARM_MODE1_LED, gap,
+    MAIN_DELAY_LED, gap, MAIN_STANDARD0_LED, MAIN_STANDARD1_LED, MAIN_STANDARD2_LED);
 const std::string allLit = "1111 1 111 111 1111 1111 1 11 11 111 11 1 111";
 const std::vector<int> inputValues = {MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE,
                                       MAIN_EXT_ARM_LEVEL,    MAIN_DELAY,           MAIN_GATE_OUTPUT};
@@ -156,20 +120,16 @@ TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
 // while the inputs are common.
 TEST_F(MainPanelTest, MainRefreshSetsTheLevelRanges)
 {
-    const std::tuple<int16_t, int16_t, uint16_t, const char *> cases[] = {{0, 0, 0, "5.1 5.1"},
-                                                                          {1, 2, 0, "51 204"},
-                                                                          {2, 0, 1, "204 204"},
-                                                                          {0, 2, 1, "5.1 5.1"},
-                                                                          {2, 1, 0, "204 51"}};
-    for (auto [in1, in2, common, ranges] : cases) {
-        kq3917e_confInputTriggering(0, 2, in2, -2.0, common);
-        kq3917e_confInputTriggering(0, 1, in1, 3.0, common);
+    // Input 1's and 2's attenuation code and common inputs, the ranges shown.
+    for (const char *c : {"000 5.1 5.1", "120 51 204", "201 204 204", "021 5.1 5.1", "210 204 51"}) {
+        kq3917e_confInputTriggering(0, 2, c[1] - '0', -2.0, c[2] - '0');
+        kq3917e_confInputTriggering(0, 1, c[0] - '0', 3.0, c[2] - '0');
         refreshMainPanel();
-        const auto range = [](int control) {
-            return QString::number(val(control, ATTR_MAX_VALUE)) +
-                   (val(control, ATTR_MIN_VALUE) == -val(control, ATTR_MAX_VALUE) ? "" : "!");
-        };
-        EXPECT_EQ((range(MAIN_TRIG_LEVEL_1) + " " + range(MAIN_TRIG_LEVEL_2)).toStdString(), ranges);
+        std::string shown(c, 3);
+        for (int control : {MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2})
+            shown += " " + QString::number(val(control, ATTR_MAX_VALUE)).toStdString() +
+                     (val(control, ATTR_MIN_VALUE) == -val(control, ATTR_MAX_VALUE) ? "" : "!");
+        EXPECT_EQ(shown, c);
         EXPECT_EQ(val(MAIN_TRIG_LEVEL_1) + val(MAIN_TRIG_LEVEL_2), 1.0);
     }
 }
@@ -211,16 +171,15 @@ TEST_F(MainPanelTest, FocusSetsTheTitleAndRefreshesCloseEndsTheSession)
     EXPECT_EQ(uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS), 0);
     char title[256] = "";
     GetPanelAttribute(mainPanel, ATTR_TITLE, title, sizeof title);
-    EXPECT_STREQ(title, "ZORa 3917 Universal Counter Timer [PXI3::14::INSTR]");
-    EXPECT_EQ(text(MAIN_UNITS), "Hz");
-    EXPECT_EQ(calls().substr(0, 18), "queryMeasurement()");
+    EXPECT_EQ(title + text(MAIN_UNITS) + calls().substr(0, 18),
+              "ZORa 3917 Universal Counter Timer [PXI3::14::INSTR]HzqueryMeasurement()");
     // Close ends an open session only.
     for (ViSession session : {0, 7}) {
         drvtest::ClearCalls();
         instrSession = session;
         EXPECT_EQ(uitest::CallPanelCallback(mainPanel, EVENT_CLOSE), 0);
-        EXPECT_EQ(calls(), session ? "close()" : "");
-        EXPECT_EQ(drvtest::Calls().empty() ? 7 : drvtest::Calls()[0].session, 7u);
+        EXPECT_EQ(calls() + (drvtest::Calls().empty() ? "" : std::to_string(drvtest::Calls()[0].session)),
+                  session ? "close()7" : "");
     }
     instrSession = 0;
 }

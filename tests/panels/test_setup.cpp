@@ -9,15 +9,12 @@ namespace
 class SetupTest : public FileTest
 {
   protected:
-    void save(const std::string &file)
+    void save(const std::string &file) { use(MAIN_SAVE_SETUP, VAL_NEW_FILE_SELECTED, file); }
+    void recall(const std::string &file) { use(MAIN_RECALL_SETUP, VAL_EXISTING_FILE_SELECTED, file); }
+    void use(int button, int selected, const std::string &file)
     {
-        uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, path(file));
-        ASSERT_EQ(press(MAIN_SAVE_SETUP), 0);
-    }
-    void recall(const std::string &file)
-    {
-        uitest::ScriptFileDialog(VAL_EXISTING_FILE_SELECTED, path(file));
-        ASSERT_EQ(press(MAIN_RECALL_SETUP), 0);
+        uitest::ScriptFileDialog(selected, path(file));
+        ASSERT_EQ(press(button), 0);
     }
     // The value of one setting in a setup text.
     static std::string value(const std::string &setup, const std::string &key)
@@ -58,6 +55,13 @@ TEST_F(SetupTest, RecallGivesBackTheSavedModuleState)
     save("c.setup");
     EXPECT_EQ(readFile(path("c.setup")), a);
     EXPECT_EQ(reports(), "");
+    // Refused values: the rest is still applied, one report lists each refusal.
+    press(MAIN_FN_02, EVENT_LEFT_CLICK);
+    drvtest::Refuse("kq3917e_confAperture", refusedStatus);
+    drvtest::Refuse("kq3917e_confDelay", refusedStatus);
+    recall("a.setup");
+    EXPECT_EQ(reports() + std::to_string(uitest::Popups().size()), "setting aperture|setting delay1");
+    EXPECT_EQ(settings.function + 10 * val<int>(MAIN_FN_00), 10) << "the function was still applied";
 }
 
 // A setting the module does not give is not written as if it had.
@@ -72,19 +76,6 @@ TEST_F(SetupTest, NothingIsSavedThatTheModuleDidNotGive)
                   "<missing>|The module did not give every setting. Nothing was saved.")
             << query;
     }
-}
-
-// A refused value: the rest is still applied, one report lists each refusal.
-TEST_F(SetupTest, RefusalsComeInOneReportAndTheRestIsApplied)
-{
-    save("a.setup");
-    press(MAIN_FN_02, EVENT_LEFT_CLICK); // another function, chosen on the panel
-    drvtest::Refuse("kq3917e_confAperture", refusedStatus);
-    drvtest::Refuse("kq3917e_confDelay", refusedStatus);
-    uitest::ClearPopups();
-    recall("a.setup");
-    EXPECT_EQ(reports() + std::to_string(uitest::Popups().size()), "setting aperture|setting delay1");
-    EXPECT_EQ(settings.function + 10 * val<int>(MAIN_FN_00), 10) << "the function was still applied";
 }
 
 // Nothing is sent for a file that is no setup, a newer format, a line that
