@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What a bench counter offers besides its settings: the keyboard and the SI
-// display.
+// What a bench counter offers besides its settings: the keyboard.
 #include "mainpaneltest.h"
 
 #include <QApplication>
@@ -31,29 +30,4 @@ TEST_F(MainPanelTest, RunHelpAndQuitKeys)
     QTimer::singleShot(0, [] { QuitUserInterface(-9); }); // reached only when the key did not quit
     EXPECT_EQ(RunUserInterface(), 0);
     ResumeTimerCallbacks();
-}
-
-// The SI display through a real click, remembered for the next run in a
-// settings store of this test's own, set before any test can fix its place;
-// a no-reading stays dashes.
-static QTemporaryDir config;
-static const bool configSet = setenv("XDG_CONFIG_HOME", config.path().toUtf8().constData(), 1) == 0;
-
-TEST_F(MainPanelTest, SiDisplayIsChosenByClickAndRemembered)
-{
-    ASSERT_TRUE(configSet);
-    QFile::remove(config.path() + "/uct-sfp/uct-sfp.conf");
-    loadReadingDisplay();
-    EXPECT_EQ(readingDisplay, READING_ENGINEERING) << "nothing stored: engineering";
-    QWidget *toggle = uitest::ControlWidget(mainPanel, MAIN_SI_DISPLAY);
-    QTest::mouseClick(toggle, Qt::LeftButton);
-    const std::string si = text(MAIN_READING);
-    showNoReading();
-    EXPECT_EQ(si + "|" + text(MAIN_READING), "0.000 000 0 |----- --- - ");
-    readingDisplay = READING_ENGINEERING; // as a new run starts
-    loadReadingDisplay();
-    EXPECT_EQ(readingDisplay, READING_SI);
-    formatReading(0.0);
-    QTest::mouseClick(toggle, Qt::LeftButton);
-    EXPECT_EQ(text(MAIN_READING), "0.0000000E+00  ");
 }

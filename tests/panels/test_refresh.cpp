@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel refresh: which query feeds which indicator, what a refused
-// query leaves alone, the dimming and units by function, the level ranges by
-// attenuation, and the panel callback.
+// query leaves alone, the dimming and units by function
+// and the close box.
 #include "mainpaneltest.h"
-
-#include <cstdio>
 
 namespace
 {
@@ -83,15 +81,6 @@ TEST_F(MainPanelTest, SilentModuleReportsEveryQueryAndChangesNothing)
     EXPECT_EQ(shown(), before);
 }
 
-TEST_F(MainPanelTest, AWarningIsReportedAndTheValueShown)
-{
-    kq3917e_confStandard(0, 1);
-    drvtest::Refuse("kq3917e_queryStandard", 0x3FFC0101);
-    refreshInputSettings();
-    EXPECT_EQ(reports(0x3FFC0101), "reading reference standard setting");
-    EXPECT_EQ(leds({MAIN_STANDARD0_LED, MAIN_STANDARD1_LED}), "01");
-}
-
 TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
 {
     kq3917e_confMeasurement(0, 5);
@@ -114,24 +103,6 @@ TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
     refreshMainPanel();
     EXPECT_EQ(leds({MAIN_FN_03, MAIN_FN_05}), "01");
     EXPECT_EQ(text(MAIN_READING) + "|" + text(MAIN_UNITS), "kept|sec");
-}
-
-// The level ranges follow the attenuation codes, input 2's input 1's code
-// while the inputs are common.
-TEST_F(MainPanelTest, MainRefreshSetsTheLevelRanges)
-{
-    // Input 1's and 2's attenuation code and common inputs, the ranges shown.
-    for (const char *c : {"000 5.1 5.1", "120 51 204", "201 204 204", "021 5.1 5.1", "210 204 51"}) {
-        kq3917e_confInputTriggering(0, 2, c[1] - '0', -2.0, c[2] - '0');
-        kq3917e_confInputTriggering(0, 1, c[0] - '0', 3.0, c[2] - '0');
-        refreshMainPanel();
-        std::string shown(c, 3);
-        for (int control : {MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2})
-            shown += " " + QString::number(val(control, ATTR_MAX_VALUE)).toStdString() +
-                     (val(control, ATTR_MIN_VALUE) == -val(control, ATTR_MAX_VALUE) ? "" : "!");
-        EXPECT_EQ(shown, c);
-        EXPECT_EQ(val(MAIN_TRIG_LEVEL_1) + val(MAIN_TRIG_LEVEL_2), 1.0);
-    }
 }
 
 // Per function: the unit (unknown codes keep the last one, "-" none), then
@@ -165,15 +136,8 @@ TEST_F(MainPanelTest, FunctionDecidesUnitAndDimming)
     }
 }
 
-TEST_F(MainPanelTest, FocusSetsTheTitleAndRefreshesCloseEndsTheSession)
+TEST_F(MainPanelTest, CloseEndsAnOpenSessionOnly)
 {
-    snprintf(resourceName, sizeof resourceName, "%s", "PXI3::14::INSTR");
-    EXPECT_EQ(uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS), 0);
-    char title[256] = "";
-    GetPanelAttribute(mainPanel, ATTR_TITLE, title, sizeof title);
-    EXPECT_EQ(title + text(MAIN_UNITS) + calls().substr(0, 18),
-              "ZORa 3917 Universal Counter Timer [PXI3::14::INSTR]HzqueryMeasurement()");
-    // Close ends an open session only.
     for (ViSession session : {0, 7}) {
         drvtest::ClearCalls();
         instrSession = session;

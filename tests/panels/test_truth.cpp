@@ -78,25 +78,4 @@ TEST_F(MainPanelTest, FailedHistogramReadsTakeNoSample)
     EXPECT_EQ(counts().substr(counts().find('/')), "/0");
 }
 
-// MATH follows the module: read on focus, by the math panel, and after each
-// setting the module accepted; "MATH?" when the module did not say.
-TEST_F(MainPanelTest, MathAnnunciatorFollowsTheModule)
-{
-    // Main panel focus (f), math panel focus (m) or its ENABLE (e); with
-    // nothing (.), the setting (s) or the query (q) refused; then what MATH
-    // shows ("-" nothing).
-    ASSERT_EQ(press(MAIN_MATH), 0);
-    for (const QString &step : QString("f.- e.MATH esMATH fqMATH? m.MATH e.- mqMATH? f.-").split(' ')) {
-        drvtest::ClearRefusals();
-        const char *refused = step[1] == 's' ? "kq3917e_mathCalculation" : "kq3917e_queryMathCalculation";
-        drvtest::Refuse(step[1] == '.' ? "" : refused, refusedStatus);
-        if (step[0] == 'e')
-            uitest::CallCtrlCallback(mathPanel, MATH_ENABLE, EVENT_COMMIT);
-        else
-            uitest::CallPanelCallback(step[0] == 'f' ? mainPanel : mathPanel, EVENT_GOT_FOCUS);
-        EXPECT_EQ(step.left(2).toStdString() + text(MAIN_MATH_ANNUNCIATOR),
-                  QString(step).remove('-').toStdString());
-    }
-}
-
 } // namespace
