@@ -156,73 +156,59 @@ TEST_F(MainPanelTest, ValueControlsSendTheirValueAndShowTheModulesOnRefusal)
     EXPECT_EQ(worked, "9/1000/1009 10/10000/10010 ");
 }
 
-// x10 to x1 brings a level beyond the new range into it (input 2's as well
-// while the inputs are common) and shows it; x1 to x10, or code 2, keeps it.
-// Expected: the call's arguments, the x1 and x10 LEDs, both levels shown
-// (0.75 unless written) and the pressed input's range, the module's for the
-// code (x1's for a code the module does not know).
-TEST_F(MainPanelTest, AttenuationTogglesRescalesAndSetsTheRange)
+// The attenuation toggles and the channel coupling from prepared settings:
+// the call, the LEDs (the input's x1 and x10, or the coupling LED), both
+// levels shown (0.75 where not written) and the pressed input's range, the
+// module's for the code.
+TEST_F(MainPanelTest, AttenuationAndCouplingRescaleLevels)
 {
-    const std::tuple<int, int16_t, double, uint16_t, const char *> cases[] = {
-        {1, 1, 30.0, 0, "(1,0,3,0) = 10 3/0.75 5.1"},       {1, 1, -30.0, 0, "(1,0,-3,0) = 10 -3/0.75 5.1"},
-        {1, 1, 5.1, 0, "(1,0,5.1,0) = 10 5.1/0.75 5.1"},    {1, 0, 2.0, 0, "(1,1,2,0) = 01 0.75/0.75 51"},
-        {1, 2, 150.0, 0, "(1,2,150,0) = 00 0.75/0.75 204"}, {1, 1, 30.0, 1, "(1,0,3,1) = 10 3/4 5.1"},
-        {2, 1, 30.0, 1, "(2,0,3,1) = 10 0.75/3 5.1"}};
-    for (auto [channel, attenuation, level, common, expected] : cases) {
-        const bool one = channel == 1;
-        const int control = one ? MAIN_TRIG_LEVEL_1 : MAIN_TRIG_LEVEL_2;
-        const std::vector<int> lit = one ? controls(MAIN_IN1_ATT_X1_LED, MAIN_IN1_ATT_X10_LED)
-                                         : controls(MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED);
+    const int A1 = MAIN_IN1_ATTEN, A2 = MAIN_IN2_ATTEN, CC = MAIN_CHANNEL_COUPLING;
+    const std::tuple<int, int16_t, int16_t, double, double, uint16_t, const char *> cases[] = {
+        // x10 to x1 brings a level beyond the new range into it (input 2's as
+        // well while the inputs are common); x1 to x10, or code 2, keeps it.
+        {A1, 1, 0, 30.0, 40.0, 0, "(1,0,3,0) = 10 3/0.75 5.1"},
+        {A1, 1, 0, -30.0, 40.0, 0, "(1,0,-3,0) = 10 -3/0.75 5.1"},
+        {A1, 1, 0, 5.1, 40.0, 0, "(1,0,5.1,0) = 10 5.1/0.75 5.1"},
+        {A1, 0, 0, 2.0, 40.0, 0, "(1,1,2,0) = 01 0.75/0.75 51"},
+        {A1, 2, 0, 150.0, 40.0, 0, "(1,2,150,0) = 00 0.75/0.75 204"},
+        {A1, 1, 0, 30.0, 40.0, 1, "(1,0,3,1) = 10 3/4 5.1"},
+        {A2, 0, 1, 40.0, 30.0, 1, "(2,0,3,1) = 10 0.75/3 5.1"},
+        // Common inputs bring input 2's level towards input 1's narrower range.
+        {CC, 0, 2, 1.5, 100.0, 0, "(1,0,1.5,1) = 0 0.75/2.5"},
+        {CC, 1, 2, 1.5, 51.0, 0, "(1,1,1.5,1) = 0 0.75/12.75"},
+        {CC, 0, 1, 1.5, 30.0, 0, "(1,0,1.5,1) = 0 0.75/3"},
+        {CC, 0, 2, 1.5, 3.0, 0, "(1,0,1.5,1) = 0 0.75/3"},
+        {CC, 1, 2, 1.5, 50.0, 0, "(1,1,1.5,1) = 0 0.75/50"},
+        {CC, 0, 2, 1.5, -100.0, 0, "(1,0,1.5,1) = 0 0.75/-2.5"},
+        {CC, 2, 1, 1.5, 100.0, 0, "(1,2,1.5,1) = 0 0.75/0.75"},
+        {CC, 0, 2, 1.5, 100.0, 1, "(1,0,1.5,0) = 1 0.75/0.75"}};
+    for (auto [control, attenuation1, attenuation2, level1, level2, common, expected] : cases) {
+        const int level = control == A2 ? MAIN_TRIG_LEVEL_2 : MAIN_TRIG_LEVEL_1;
+        const std::vector<int> lit = control == CC   ? controls(MAIN_CHANNEL_COUPLING_LED)
+                                     : control == A1 ? controls(MAIN_IN1_ATT_X1_LED, MAIN_IN1_ATT_X10_LED)
+                                                     : controls(MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED);
         setLeds(lit, "00");
-        setTriggerLevelRange(control, attenuation == 2 ? 0 : 2); // not the range expected
+        setTriggerLevelRange(
+            level, (control == A2 ? attenuation2 : attenuation1) == 2 ? 0 : 2); // not the one expected
         SetCtrlVal(mainPanel, MAIN_TRIG_LEVEL_1, 0.75);
         SetCtrlVal(mainPanel, MAIN_TRIG_LEVEL_2, 0.75);
-        (one ? settings.in1Attenuation : settings.in2Attenuation) = attenuation;
-        settings.in1Level = settings.in2Level = 40.0;
-        (one ? settings.in1Level : settings.in2Level) = level;
-        settings.commonInput = common;
+        settings.in1Attenuation = attenuation1, settings.in2Attenuation = attenuation2;
+        settings.in1Level = level1, settings.in2Level = level2, settings.commonInput = common;
         drvtest::ClearCalls();
-        press(one ? MAIN_IN1_ATTEN : MAIN_IN2_ATTEN);
-        const double max = val(control, ATTR_MAX_VALUE);
-        EXPECT_EQ(QString("%1 = %2 %3/%4 %5%6")
-                      .arg(calls().c_str(), leds(lit).c_str())
-                      .arg(val(MAIN_TRIG_LEVEL_1))
-                      .arg(val(MAIN_TRIG_LEVEL_2))
-                      .arg(max)
-                      .arg(val(control, ATTR_MIN_VALUE) == -max ? "" : "!")
-                      .toStdString(),
+        press(control);
+        const double max = val(level, ATTR_MAX_VALUE);
+        const QString range =
+            control == CC ? "" : " " + QString::number(max) + (val(level, ATTR_MIN_VALUE) == -max ? "" : "!");
+        EXPECT_EQ(calls() + " = " + leds(lit) + " " + QString::number(val(MAIN_TRIG_LEVEL_1)).toStdString() +
+                      "/" + QString::number(val(MAIN_TRIG_LEVEL_2)).toStdString() + range.toStdString(),
                   "confInputTriggering" + std::string(expected));
     }
-    setLeds({MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED}, "00");
+    settings.in2Attenuation = settings.commonInput = 0;
+    setLeds({MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED, MAIN_CHANNEL_COUPLING_LED}, "000");
     EXPECT_EQ(refusedPress(MAIN_IN2_ATTEN, "confInputTriggering("), "setting IN2 attenuation");
-    EXPECT_EQ(leds({MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED}), "01");
-    EXPECT_EQ(std::make_pair(triggerLevelLimit(-1), triggerLevelLimit(3)), std::make_pair(5.1, 5.1));
-}
-
-// Common inputs bring input 2's level towards input 1's narrower range.
-TEST_F(MainPanelTest, ChannelCouplingSendsInput1AndRescalesInput2)
-{
-    const std::tuple<uint16_t, int16_t, int16_t, double, double> cases[] = {
-        {0, 0, 2, 100.0, 2.5}, {0, 1, 2, 51.0, 12.75},  {0, 0, 1, 30.0, 3.0},    {0, 0, 2, 3.0, 3.0},
-        {0, 1, 2, 50.0, 50.0}, {0, 0, 2, -100.0, -2.5}, {0, 2, 1, 100.0, 100.0}, {1, 0, 2, 100.0, 100.0}};
-    setTriggerLevelRange(MAIN_TRIG_LEVEL_2, 2);
-    for (auto [common, in1Attenuation, in2Attenuation, in2Level, in2After] : cases) {
-        SCOPED_TRACE(in2Level);
-        SetCtrlVal(mainPanel, MAIN_TRIG_LEVEL_2, in2Level);
-        settings.commonInput = common;
-        settings.in1Attenuation = in1Attenuation;
-        settings.in2Attenuation = in2Attenuation;
-        settings.in1Level = 1.5;
-        settings.in2Level = in2Level;
-        drvtest::ClearCalls();
-        press(MAIN_CHANNEL_COUPLING);
-        EXPECT_EQ(calls() + " = " + leds({MAIN_CHANNEL_COUPLING_LED}),
-                  "confInputTriggering(1," + std::to_string(in1Attenuation) + ",1.5," +
-                      std::to_string(1 - common) + ") = " + "01"[common]);
-        EXPECT_DOUBLE_EQ(settings.in2Level + val(MAIN_TRIG_LEVEL_2), 2 * in2After);
-    }
     EXPECT_EQ(refusedPress(MAIN_CHANNEL_COUPLING, "confInputTriggering("), "setting channel coupling");
-    EXPECT_EQ(val(MAIN_CHANNEL_COUPLING_LED), 0);
+    EXPECT_EQ(leds({MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED, MAIN_CHANNEL_COUPLING_LED}), "010");
+    EXPECT_EQ(std::make_pair(triggerLevelLimit(-1), triggerLevelLimit(3)), std::make_pair(5.1, 5.1));
 }
 
 // The step buttons cycle through the functions; a code outside the table
