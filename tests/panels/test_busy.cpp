@@ -26,17 +26,20 @@ class BusyTest : public MainPanelTest
         drvtest::ClearCalls();
     }
 
-    // Clicks `control` of `panel` once the call has been in flight for a
-    // while, then runs `check` 100 ms later (the call, or the next one, is
-    // still in flight then).
-    void clickDuring(
-        int panel, int control, std::function<void()> check = [] {})
+    // Runs act once the call has been in flight for a while, then check
+    // 100 ms later (the call, or the next one, is still in flight then).
+    void during(
+        std::function<void()> act, std::function<void()> check = [] {})
     {
-        QTimer::singleShot(300, [this, panel, control, check] {
+        QTimer::singleShot(300, [this, act, check] {
             annunciator = text(MAIN_BUSY_ANNUNCIATOR);
-            QTest::mouseClick(uitest::ControlWidget(panel, control), Qt::LeftButton);
+            act();
             QTimer::singleShot(100, check);
         });
+    }
+    static std::function<void()> click(int panel, int control)
+    {
+        return [=] { QTest::mouseClick(uitest::ControlWidget(panel, control), Qt::LeftButton); };
     }
 
     std::string annunciator; // as the click found it
@@ -47,7 +50,7 @@ TEST_F(BusyTest, OtherInputDuringAReadIsRefusedVisiblyAndNeverReplayed)
     press(MAIN_SINGLE);
     drvtest::ClearCalls();
     std::string refused;
-    clickDuring(mainPanel, functionControls[2], [&refused] { refused = text(MAIN_BUSY_ANNUNCIATOR); });
+    during(click(mainPanel, functionControls[2]), [&refused] { refused = text(MAIN_BUSY_ANNUNCIATOR); });
     mainTicks();
     QCoreApplication::processEvents();
     mainTicks();
@@ -67,13 +70,11 @@ TEST_F(BusyTest, HistogramDuringASampleClosesOrAbortsAtOnce)
         ASSERT_GT(histogramPanel, 0);
         uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
         int open = -1;
-        if (way == 1) {
-            QTimer::singleShot(300, [] { uitest::PanelWidget(histogramPanel)->close(); });
-            QTimer::singleShot(400, [&open] { open = histogramPanel; });
-        } else {
-            clickDuring(way ? mainPanel : histogramPanel, way ? MAIN_ABORT : HISTO_CLOSE,
-                        [&open] { open = histogramPanel; });
-        }
+        const std::function<void()> closeBox = [] { uitest::PanelWidget(histogramPanel)->close(); };
+        during(way == 0   ? click(histogramPanel, HISTO_CLOSE)
+               : way == 1 ? closeBox
+                          : click(mainPanel, MAIN_ABORT),
+               [&open] { open = histogramPanel; });
         mainTicks(3);
         EXPECT_EQ(std::to_string(open > 0) + std::to_string(histogramCount), way == 2 ? "10" : "00") << way;
     }
@@ -94,7 +95,7 @@ TEST_F(BusyTest, QuitDuringALongReadClosesAtOnceAndExitsWithinTheBound)
             accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 0), kq3917e_setSystTimeout(0, 500),
                       kq3917e_confAperture(0, 10000000)});
             press(MAIN_SINGLE);
-            clickDuring(mainPanel, MAIN_QUIT, [] {
+            during(click(mainPanel, MAIN_QUIT), [] {
                 std::fprintf(stderr, uitest::PanelWidget(mainPanel)->isVisible() ? "shown\n" : "closed\n");
             });
             mainTicks();

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel refresh: which query feeds which indicator, what a refused
-// query leaves alone, the dimming and units by function
-// and the close box.
+// query leaves alone, the dimming and units by function.
 #include "mainpaneltest.h"
 
 namespace
@@ -134,18 +133,6 @@ TEST_F(MainPanelTest, FunctionDecidesUnitAndDimming)
             dimming += val<int>(control, ATTR_DIMMED) ? 'D' : 'E';
         EXPECT_EQ(dimming, shown) << function;
     }
-}
-
-TEST_F(MainPanelTest, CloseEndsAnOpenSessionOnly)
-{
-    for (ViSession session : {0, 7}) {
-        drvtest::ClearCalls();
-        instrSession = session;
-        EXPECT_EQ(uitest::CallPanelCallback(mainPanel, EVENT_CLOSE), 0);
-        EXPECT_EQ(calls() + (drvtest::Calls().empty() ? "" : std::to_string(drvtest::Calls()[0].session)),
-                  session ? "close()7" : "");
-    }
-    instrSession = 0;
 }
 
 } // namespace

@@ -23,11 +23,8 @@ TEST_F(MainPanelTest, StatusLampSaysWhetherTheModuleAnswers)
         demoMode = demo;
         for (const QString &step : QString(steps).split(' ')) {
             drvtest::ClearRefusals();
-            drvtest::Refuse(step[1] == '.'   ? ""
-                            : step[0] == 's' ? "kq3917e_read"
-                                             : "kq3917e_fetch",
-                            VI_ERROR_TMO);
-            const char action = step[0].toLatin1();
+            const char action = step[0].toLatin1(), *read = action == 's' ? "kq3917e_read" : "kq3917e_fetch";
+            drvtest::Refuse(step[1] == '.' ? "" : read, VI_ERROR_TMO);
             if (action == 'f')
                 uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS);
             if (action == 's' || action == 'c')
