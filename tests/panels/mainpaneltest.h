@@ -25,11 +25,9 @@
 #include <string>
 #include <vector>
 
-// The program's callbacks; the strip chart's own belongs to a later layer,
-// and a real registration replaces this stand-in.
+// The program's callbacks.
 inline void registerProgramCallbacks()
 {
-    RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
