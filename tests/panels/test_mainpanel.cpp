@@ -88,15 +88,6 @@ TEST_F(MainPanelTest, StepButtonsWalkTheirCycles)
         EXPECT_EQ(refusedPress(control, first), action);
         EXPECT_EQ(" = " + leds(lit), first.substr(first.find(" = ")));
     }
-    // A code outside a cycle (only the module could report one) is sent back unchanged.
-    settings.in1TrigMode = 4, settings.in2TrigMode = 0, settings.standard = 3;
-    for (const std::vector<int> &lit : {in1, in2, std})
-        setLeds(lit, "0000");
-    drvtest::ClearCalls();
-    for (int control : {MAIN_IN1_TRIG_MODE, MAIN_IN2_TRIG_MODE, MAIN_STANDARD})
-        press(control);
-    EXPECT_EQ(calls() + " = " + leds(in1) + leds(in2) + leds(std),
-              "confAutoTrigMode(1,4) confAutoTrigMode(2,0) confStandard(3) = 00000000000");
     setLeds(hys, "110");
     EXPECT_EQ(refusedPress(MAIN_HYSTERESIS, "confExtArmHysteresis("), "setting ARM hysterisis");
     // Counts cannot be cleared while the gate is open.
@@ -129,8 +120,7 @@ TEST_F(MainPanelTest, ValueControlsSendTheirValueAndShowTheModulesOnRefusal)
         {MAIN_APERTURE, EVENT_VAL_CHANGED, 1000, "confAperture(1000) queryMeasRes()", nullptr},
         {MAIN_RESOLUTION, EVENT_VAL_CHANGED, 10, "confMeasRes(10,0) queryAperture()", nullptr},
         {MAIN_TRIG_LEVEL_1, EVENT_COMMIT, 1.25, "", nullptr},
-        {MAIN_DELAY, EVENT_VAL_CHANGED, 0.001, "", nullptr},
-        {MAIN_IN1_COUPLING_LED, EVENT_LEFT_CLICK, 0, "", nullptr}};
+        {MAIN_DELAY, EVENT_VAL_CHANGED, 0.001, "", nullptr}};
     accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 1), kq3917e_confInputTriggering(0, 2, 1, 0.0, 1),
               kq3917e_confDelay(0, 1, 0.000192)});
     std::string worked;
@@ -140,7 +130,6 @@ TEST_F(MainPanelTest, ValueControlsSendTheirValueAndShowTheModulesOnRefusal)
         const double kept = val(control);
         SetCtrlVal(mainPanel, control, asked);
         if (reported != nullptr) {
-            ASSERT_NE(kept, asked);
             EXPECT_EQ(refusedPress(control, sent, event), reported);
             EXPECT_EQ(val(control), kept);
             SetCtrlVal(mainPanel, control, asked);

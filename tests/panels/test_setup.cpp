@@ -75,7 +75,6 @@ TEST_F(SetupTest, FilesThatChangeNothingAndNoFileWithoutEverySetting)
                       unreadable = "This setup holds a line this program cannot read:\n";
     const std::pair<std::string, std::string> files[] = {
         {"function 0\n", notSetup},
-        {"", notSetup},
         {"uct-sfp setup 2\nfunction 0\n",
          "This setup has format version 2; this program reads version 1 and older."},
         {good + "colour blue\n", unreadable + "colour blue\n"},

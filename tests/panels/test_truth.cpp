@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A failed measurement never looks like one: dashes and the reason on the
-// main display, no histogram sample, the calibration that holds the module
-// named; and the MATH annunciator in step with the module's math.
+// main display, the calibration that holds the module named.
 #include "mainpaneltest.h"
 #include "maintenance.h"
-
-#include <cmath>
 
 namespace
 {
@@ -28,11 +25,12 @@ bool goodReading()
 // module, the display says so and the single reading waits.
 TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
 {
-    const std::tuple<int, ViStatus, const char *> cases[] = {{MAIN_SINGLE, 0, "NO TRIGGER"},
-                                                             {MAIN_SINGLE, VI_ERROR_TMO, "NO RESPONSE"},
-                                                             {MAIN_SINGLE, refusedStatus, "NO READING"},
-                                                             {MAIN_CONTINUOUS, 0, "NO TRIGGER"},
-                                                             {MAIN_CONTINUOUS, VI_ERROR_TMO, "NO RESPONSE"}};
+    const int S = MAIN_SINGLE, C = MAIN_CONTINUOUS;
+    const std::tuple<int, ViStatus, const char *> cases[] = {{S, 0, "NO TRIGGER"},
+                                                             {S, VI_ERROR_TMO, "NO RESPONSE"},
+                                                             {S, refusedStatus, "NO READING"},
+                                                             {C, 0, "NO TRIGGER"},
+                                                             {C, VI_ERROR_TMO, "NO RESPONSE"}};
     for (auto [control, status, shown] : cases) {
         press(control);
         mainTicks();
@@ -53,29 +51,6 @@ TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
     }
     EXPECT_TRUE(goodReading()) << display();
     EXPECT_EQ(uitest::Popups().size(), 0u);
-}
-
-// A failed read is no sample: the tick retries, HISTO_FAILED counts.
-TEST_F(MainPanelTest, FailedHistogramReadsTakeNoSample)
-{
-    ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
-    SetCtrlVal(histogramPanel, HISTO_SAMPLES, 2);
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    auto counts = [] {
-        int taken = 0, failed = 0;
-        GetCtrlVal(histogramPanel, HISTO_COUNT, &taken);
-        GetCtrlVal(histogramPanel, HISTO_FAILED, &failed);
-        return std::to_string(taken) + "/" + std::to_string(failed);
-    };
-    lastReading = 12345.0;
-    drvtest::Refuse("kq3917e_read", VI_ERROR_TMO);
-    mainTicks(3);
-    EXPECT_EQ(counts(), "0/3");
-    drvtest::ClearRefusals();
-    mainTicks(3);
-    EXPECT_EQ(counts() + std::to_string(std::lround(histogramSamples[0] / 10)), "2/310000");
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    EXPECT_EQ(counts().substr(counts().find('/')), "/0");
 }
 
 } // namespace
