@@ -9,8 +9,6 @@
 namespace
 {
 
-const ViStatus moduleError = -1074003951;
-
 // The LEDs that the eighteen input setting queries write, in groups.
 const std::vector<int> inputLeds = controls(
     MAIN_IN1_ATT_X1_LED, MAIN_IN1_ATT_X10_LED, MAIN_IN2_ATT_X1_LED, MAIN_IN2_ATT_X10_LED, gap,
@@ -22,8 +20,6 @@ const std::vector<int> inputLeds = controls(
     MAIN_IN1_HYST_LED, MAIN_IN2_HYST_LED, MAIN_ARM_HYST_LED, gap, MAIN_ARM_MODE0_LED, MAIN_ARM_MODE1_LED, gap,
     MAIN_DELAY_LED, gap, MAIN_STANDARD0_LED, MAIN_STANDARD1_LED, MAIN_STANDARD2_LED);
 const std::string allLit = "1111 1 111 111 1111 1111 1 11 11 111 11 1 111";
-const std::vector<int> inputValues = {MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE,
-                                      MAIN_EXT_ARM_LEVEL,    MAIN_DELAY,           MAIN_GATE_OUTPUT};
 
 std::string refreshedLeds()
 {
@@ -44,10 +40,13 @@ TEST_F(MainPanelTest, InputSettingsShowTheModulesAnswers)
               kq3917e_confArmingLevel(0, -2.5), kq3917e_confExtArmMode(0, 1), kq3917e_confDelay(0, 1, 0.001),
               kq3917e_outputGate(0, 3), kq3917e_confStandard(0, 2)});
     EXPECT_EQ(refreshedLeds(), "0110 0 100 011 0101 0011 1 01 01 100 01 1 001");
-    std::string values;
-    for (int control : inputValues)
-        values += QString::number(val(control)).toStdString() + " ";
-    EXPECT_EQ(values, "2 3 4 -2.5 0.001 3 ");
+    for (auto [control, shown] : {std::pair{MAIN_START_ARM_SOURCE, 2.0},
+                                  {MAIN_STOP_ARM_SOURCE, 3.0},
+                                  {MAIN_EXT_ARM_SOURCE, 4.0},
+                                  {MAIN_EXT_ARM_LEVEL, -2.5},
+                                  {MAIN_DELAY, 0.001},
+                                  {MAIN_GATE_OUTPUT, 3.0}})
+        EXPECT_EQ(val(control), shown) << control;
 }
 
 // A module that answers nothing: one report per query in order, and no
@@ -67,10 +66,10 @@ TEST_F(MainPanelTest, SilentModuleReportsEveryQueryAndChangesNothing)
         return all + " " + QString::number(val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE)).toStdString();
     };
     const std::string before = shown();
-    drvtest::RefuseAll(moduleError);
+    drvtest::RefuseAll(refusedStatus);
     refreshMainPanel();
     // One report per query, in order, from the function to the standard.
-    const std::string texts = reports(moduleError);
+    const std::string texts = reports();
     EXPECT_EQ(texts.substr(0, 24) + texts.substr(texts.rfind('|')) +
                   std::to_string(std::count(texts.begin(), texts.end(), '|')),
               "reading function setting|reading reference standard setting22");

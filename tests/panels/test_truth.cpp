@@ -25,13 +25,11 @@ bool goodReading()
 // module, the display says so and the single reading waits.
 TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
 {
-    const int S = MAIN_SINGLE, C = MAIN_CONTINUOUS;
-    const std::tuple<int, ViStatus, const char *> cases[] = {{S, 0, "NO TRIGGER"},
-                                                             {S, VI_ERROR_TMO, "NO RESPONSE"},
-                                                             {S, refusedStatus, "NO READING"},
-                                                             {C, 0, "NO TRIGGER"},
-                                                             {C, VI_ERROR_TMO, "NO RESPONSE"}};
-    for (auto [control, status, shown] : cases) {
+    // Single or Continuous; nothing refused (0), a timeout (T) or a refusal (R).
+    for (const char *c :
+         {"S0 NO TRIGGER", "ST NO RESPONSE", "SR NO READING", "C0 NO TRIGGER", "CT NO RESPONSE"}) {
+        const int control = c[0] == 'S' ? MAIN_SINGLE : MAIN_CONTINUOUS;
+        const ViStatus status = c[1] == 'T' ? VI_ERROR_TMO : c[1] == 'R' ? refusedStatus : 0;
         press(control);
         mainTicks();
         ASSERT_TRUE(goodReading()) << display();
@@ -39,7 +37,7 @@ TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
         accepted({kq3917e_confInputTriggering(0, 1, 0, status ? 0.0 : 4.0, 0)});
         press(control == MAIN_SINGLE ? control : MAIN_ABORT);
         mainTicks();
-        EXPECT_EQ(display() + std::to_string(continuousMode), std::string("-------------  |") + shown + "0");
+        EXPECT_EQ(display() + std::to_string(continuousMode), "-------------  |" + std::string(c + 3) + "0");
         drvtest::ClearRefusals();
         accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 0)});
     }
