@@ -169,6 +169,7 @@ TEST_F(MainPanelTest, AttenuationAndCouplingRescaleLevels)
         {CC, 1, 2, 1.5, 50.0, 0, "(1,1,1.5,1) = 0 0.75/50"},
         {CC, 0, 2, 1.5, -100.0, 0, "(1,0,1.5,1) = 0 0.75/-2.5"},
         {CC, 2, 1, 1.5, 100.0, 0, "(1,2,1.5,1) = 0 0.75/0.75"},
+        {CC, 0, 0, 1.5, 100.0, 0, "(1,0,1.5,1) = 0 0.75/0.75"},
         {CC, 0, 2, 1.5, 100.0, 1, "(1,0,1.5,0) = 1 0.75/0.75"}};
     for (auto [control, attenuation1, attenuation2, level1, level2, common, expected] : cases) {
         const int level = control == A2 ? MAIN_TRIG_LEVEL_2 : MAIN_TRIG_LEVEL_1;

@@ -18,7 +18,6 @@ TEST_F(MainPanelTest, StatusLampSaysWhetherTheModuleAnswers)
                                                   {0, "cxN cxN f.O"}, {1, "f.D sxD cxD"}, {0, "sxN d.D"}};
     const char *shown[] = {"ONLINE|lit", "NO RESPONSE|dark", "DEMO|lit"};
     for (auto [demo, steps] : cases) {
-        SCOPED_TRACE(steps);
         resetMainPanelState();
         demoMode = demo;
         for (const QString &step : QString(steps).split(' ')) {
@@ -33,7 +32,7 @@ TEST_F(MainPanelTest, StatusLampSaysWhetherTheModuleAnswers)
                 press(MAIN_COUPLING);
             if (action == 'd')
                 demoMode = 1, showModuleStatus(MODULE_ONLINE);
-            EXPECT_EQ(lamp(), shown[QString("OND").indexOf(step[2])]) << step.toStdString();
+            EXPECT_EQ(lamp(), shown[QString("OND").indexOf(step[2])]) << steps << ": " << step.toStdString();
         }
         EXPECT_EQ(uitest::Popups().size(), 0u) << "the reading path stays silent";
     }
