@@ -47,7 +47,9 @@ TEST_F(MainPanelTest, InputSettingsShowTheModulesAnswers)
     for (int control : controls(MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE,
                                 MAIN_EXT_ARM_LEVEL, MAIN_DELAY, MAIN_GATE_OUTPUT))
         values += QString::number(val(control)).toStdString() + " ";
-    EXPECT_EQ(values, "2 3 4 -2.5 0.001 3 ");
+    // Input 2's range is input 1's (code 2) while the inputs are common.
+    EXPECT_EQ(values + QString::number(val(MAIN_TRIG_LEVEL_2, ATTR_MAX_VALUE)).toStdString(),
+              "2 3 4 -2.5 0.001 3 204");
 }
 
 // A module that answers nothing: one report per query in order, and no
