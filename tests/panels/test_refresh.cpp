@@ -25,7 +25,7 @@ const std::string allLit = "1111 1 111 111 1111 1111 1 11 11 111 11 1 111";
 std::string refreshedLeds(ViStatus status = refusedStatus)
 {
     setLeds(inputLeds, allLit);
-    refreshInputSettings();
+    refreshMainPanel();
     return leds(inputLeds) + "|" + reports(status);
 }
 
