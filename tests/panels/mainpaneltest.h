@@ -17,19 +17,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-// The program's callbacks; the strip chart's own belongs to a later layer,
-// and a real registration replaces this stand-in.
+// The program's callbacks.
 inline void registerProgramCallbacks()
 {
-    RegisterCtrlCallback("stripChartEvent", [](int, int, int, void *, int, int) { return 0; });
     registerAppCallbacks();
     registerMainPanelCallbacks();
     registerMeasureCallbacks();
@@ -61,9 +59,8 @@ class MainPanelTest : public ::testing::Test
         drvtest::ClearRefusals();
         for (int *panel : {&configSysPanel, &versionPanel, &mathPanel, &histogramPanel, &aboutPanel,
                            &stripChartPanel, &mainPanel}) {
-            if (*panel > 0) {
+            if (*panel > 0)
                 DiscardPanel(*panel);
-            }
             *panel = 0;
         }
         uitest::Deactivate();
@@ -87,9 +84,8 @@ class FileTest : public MainPanelTest
 inline std::string readFile(const std::string &path, int bytes = -1)
 {
     QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly))
         return "<missing>";
-    }
     return (bytes < 0 ? file.readAll() : file.read(bytes)).toStdString();
 }
 
@@ -98,11 +94,9 @@ inline std::string readFile(const std::string &path, int bytes = -1)
 inline std::string calls()
 {
     std::string text;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        if (call.name != "kq3917e_error_message") {
+    for (const drvtest::Call &call : drvtest::Calls())
+        if (call.name != "kq3917e_error_message")
             text += (text.empty() ? "" : " ") + call.name.substr(8) + "(" + call.args + ")";
-        }
-    }
     return text;
 }
 
@@ -122,6 +116,21 @@ inline std::string text(int control)
     return value;
 }
 
+// The status lamp's caption and whether it is lit.
+inline std::string lamp()
+{
+    char caption[64] = "";
+    GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, caption, sizeof caption);
+    return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
+}
+
+// The run buttons' marks, Continuous's then Single's.
+inline std::string runMarks()
+{
+    return std::to_string(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK)) +
+           std::to_string(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK));
+}
+
 inline int press(int control, int event = EVENT_COMMIT)
 {
     return uitest::CallCtrlCallback(mainPanel, control, event);
@@ -129,9 +138,8 @@ inline int press(int control, int event = EVENT_COMMIT)
 
 inline void mainTicks(int ticks = 1)
 {
-    for (int i = 0; i < ticks; i++) {
+    for (int i = 0; i < ticks; i++)
         uitest::TimerTick(mainPanel, MAIN_TIMER);
-    }
 }
 
 // A list of controls; a call keeps long lists to few lines.
@@ -140,24 +148,22 @@ template <typename... Control> std::vector<int> controls(Control... control)
     return {control...};
 }
 
-// LEDs on MAIN as a text of '0' and '1', a gap in the list as a blank; and
+// LEDs on MAIN as a text of '0' and '1' (a gap in the list as a blank), and
 // the other way.
 const int gap = -1;
 
 inline std::string leds(const std::vector<int> &controls)
 {
     std::string lit;
-    for (int control : controls) {
+    for (int control : controls)
         lit += control == gap ? ' ' : val<int>(control) ? '1' : '0';
-    }
     return lit;
 }
 
 inline void setLeds(const std::vector<int> &controls, const std::string &lit)
 {
-    for (size_t i = 0; i < controls.size(); i++) {
+    for (size_t i = 0; i < controls.size(); i++)
         SetCtrlVal(mainPanel, controls[i], lit[i] == '1' ? 1 : 0);
-    }
 }
 
 // Settings made on the module directly, in order; each must be accepted.
@@ -173,39 +179,28 @@ const ViStatus refusedStatus = -1074001000;
 inline std::string popupTexts()
 {
     std::string texts;
-    for (const uitest::PopupRecord &popup : uitest::Popups()) {
+    for (const uitest::PopupRecord &popup : uitest::Popups())
         texts += (texts.empty() ? "" : ";") + popup.title + "|" + popup.text;
-    }
     return texts;
 }
 
 // The popups so far, each to be an "API Error" with "action text: driver
 // text" for status, or one report of several failures ("action text: 0x..."
-// lines): their action texts joined by '|'.
+// lines): their action texts joined by '|', a line of another form in [].
 inline std::string reports(ViStatus status = refusedStatus)
 {
     char message[KQ3917E_MESSAGE_SIZE] = "";
     kq3917e_error_message(instrSession, status, message);
-    const std::string suffix = std::string(": ") + message;
-    char code[16];
-    snprintf(code, sizeof code, ": 0x%08X", (unsigned)status);
-    std::string texts;
+    QStringList texts;
     for (const uitest::PopupRecord &popup : uitest::Popups()) {
         EXPECT_EQ(popup.title, "API Error");
-        std::vector<std::string> lines;
-        if (popup.text.find(" did not succeed:\n") != std::string::npos) {
-            for (size_t at = popup.text.find('\n') + 1, next; (next = popup.text.find('\n', at)) > at;
-                 at = next + 1)
-                lines.push_back(popup.text.substr(at, next - at));
-        } else {
-            lines.push_back(popup.text);
-        }
-        for (const std::string &line : lines) {
-            const std::string &tail = lines.size() > 1 ? code : suffix;
-            size_t at = line.size() - std::min(line.size(), tail.size());
-            bool ends = line.compare(at, std::string::npos, tail) == 0;
-            texts += (texts.empty() ? "" : "|") + (ends ? line.substr(0, at) : "[" + line + "]");
-        }
+        QStringList lines = QString::fromStdString(popup.text).split('\n');
+        const bool batch = lines[0].endsWith(" did not succeed:");
+        lines = batch ? lines.mid(1, lines.indexOf("") - 1) : QStringList{QString::fromStdString(popup.text)};
+        const QString tail =
+            batch ? QString::asprintf(": 0x%08X", (unsigned)status) : ": " + QString(message);
+        for (const QString &line : lines)
+            texts << (line.endsWith(tail) ? line.chopped(tail.size()) : "[" + line + "]");
     }
-    return texts;
+    return texts.join('|').toStdString();
 }

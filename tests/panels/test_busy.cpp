@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <functional>
-#include <thread>
 
 namespace
 {
@@ -27,50 +26,31 @@ class BusyTest : public MainPanelTest
         drvtest::ClearCalls();
     }
 
-    // Clicks `control` of `panel` once the call has been in flight for a
-    // while, then runs `check` 100 ms later (the call, or the next one, is
-    // still in flight then).
-    void clickDuring(
-        int panel, int control, std::function<void()> check = [] {})
+    // Runs act once the call has been in flight for a while, then check
+    // 100 ms later (the call, or the next one, is still in flight then).
+    void during(
+        std::function<void()> act, std::function<void()> check = [] {})
     {
-        QTimer::singleShot(300, [this, panel, control, check] {
+        QTimer::singleShot(300, [this, act, check] {
             annunciator = text(MAIN_BUSY_ANNUNCIATOR);
-            QTest::mouseClick(uitest::ControlWidget(panel, control), Qt::LeftButton);
+            act();
             QTimer::singleShot(100, check);
         });
     }
-
-    static std::string runMarks()
+    static std::function<void()> click(int panel, int control)
     {
-        return std::to_string(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK)) +
-               std::to_string(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK));
+        return [=] { QTest::mouseClick(uitest::ControlWidget(panel, control), Qt::LeftButton); };
     }
 
     std::string annunciator; // as the click found it
 };
-
-TEST_F(BusyTest, AbortDuringAFetchEndsContinuousModeAtOnceAndNoLaterTickFetches)
-{
-    press(MAIN_CONTINUOUS);
-    std::string marks;
-    clickDuring(mainPanel, MAIN_ABORT, [&marks] { marks = runMarks(); });
-    mainTicks();
-    EXPECT_EQ(annunciator.rfind("WAITING FOR TRIGGER ", 0), 0u) << annunciator;
-    // While ABORT's own call still waits behind the abandoned fetch.
-    EXPECT_EQ(marks, "01");
-    mainTicks(3);
-    EXPECT_EQ(continuousMode, 0);
-    EXPECT_EQ(calls(), "triggerContinuous(1) fetch() abortMeasurement()");
-    EXPECT_EQ(text(MAIN_BUSY_ANNUNCIATOR), "");
-    EXPECT_EQ(popupTexts(), "");
-}
 
 TEST_F(BusyTest, OtherInputDuringAReadIsRefusedVisiblyAndNeverReplayed)
 {
     press(MAIN_SINGLE);
     drvtest::ClearCalls();
     std::string refused;
-    clickDuring(mainPanel, functionControls[2], [&refused] { refused = text(MAIN_BUSY_ANNUNCIATOR); });
+    during(click(mainPanel, functionControls[2]), [&refused] { refused = text(MAIN_BUSY_ANNUNCIATOR); });
     mainTicks();
     QCoreApplication::processEvents();
     mainTicks();
@@ -80,38 +60,27 @@ TEST_F(BusyTest, OtherInputDuringAReadIsRefusedVisiblyAndNeverReplayed)
     EXPECT_EQ(calls(), "read() queryInputTriggering(1) queryInputTriggering(2)");
 }
 
-// By its Close button, then by its close box.
-TEST_F(BusyTest, ClosingTheHistogramDuringASampleTakesEffectAtOnce)
+// Closed by its Close button or its close box, or the acquisition ended by
+// ABORT: at once, with no sample (no trigger) and nothing written to a panel
+// gone.
+TEST_F(BusyTest, HistogramDuringASampleClosesOrAbortsAtOnce)
 {
-    for (bool closeBox : {false, true}) {
+    for (int way : {0, 1, 2}) {
         press(MAIN_HISTOGRAM);
         ASSERT_GT(histogramPanel, 0);
         uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
         int open = -1;
-        if (closeBox) {
-            QTimer::singleShot(300, [] { uitest::PanelWidget(histogramPanel)->close(); });
-            QTimer::singleShot(400, [&open] { open = histogramPanel; });
-        } else {
-            clickDuring(histogramPanel, HISTO_CLOSE, [&open] { open = histogramPanel; });
-        }
-        mainTicks();
-        EXPECT_EQ(open, 0) << closeBox;
-        EXPECT_EQ(histogramPanel, 0);
-        EXPECT_EQ(histogramCount, 0); // no trigger: no sample, and nothing written to the panel gone
+        const std::function<void()> closeBox = [] { uitest::PanelWidget(histogramPanel)->close(); };
+        during(way == 0   ? click(histogramPanel, HISTO_CLOSE)
+               : way == 1 ? closeBox
+                          : click(mainPanel, MAIN_ABORT),
+               [&open] { open = histogramPanel; });
+        mainTicks(3);
+        EXPECT_EQ(std::to_string(open > 0) + std::to_string(histogramCount), way == 2 ? "10" : "00") << way;
     }
-}
-
-TEST_F(BusyTest, AbortEndsAHistogramAcquisitionWithoutASample)
-{
-    press(MAIN_HISTOGRAM);
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    clickDuring(mainPanel, MAIN_ABORT);
-    mainTicks(3);
     int dimmed = -1;
     GetCtrlAttribute(histogramPanel, HISTO_START, ATTR_DIMMED, &dimmed);
-    EXPECT_EQ(histogramCount, 0);
-    EXPECT_EQ(histogramSize, 0);
-    EXPECT_EQ(dimmed, 0);
+    EXPECT_EQ(std::to_string(histogramSize) + std::to_string(dimmed), "00");
 }
 
 // A 10 s read (with a trigger) and a module timeout of 0.5 s: the process
@@ -126,7 +95,7 @@ TEST_F(BusyTest, QuitDuringALongReadClosesAtOnceAndExitsWithinTheBound)
             accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 0), kq3917e_setSystTimeout(0, 500),
                       kq3917e_confAperture(0, 10000000)});
             press(MAIN_SINGLE);
-            clickDuring(mainPanel, MAIN_QUIT, [] {
+            during(click(mainPanel, MAIN_QUIT), [] {
                 std::fprintf(stderr, uitest::PanelWidget(mainPanel)->isVisible() ? "shown\n" : "closed\n");
             });
             mainTicks();
@@ -134,21 +103,6 @@ TEST_F(BusyTest, QuitDuringALongReadClosesAtOnceAndExitsWithinTheBound)
         },
         testing::ExitedWithCode(0), "closed");
     EXPECT_LT(clock.elapsed(), 10000) << "the read alone takes 10 s";
-}
-
-TEST_F(BusyTest, EveryDriverCallRunsOnTheOneInstrumentThread)
-{
-    drvtest::SetSimClock([] { return 0.0; });
-    uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS);
-    press(MAIN_SINGLE);
-    mainTicks();
-    std::vector<std::thread::id> threads;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        threads.push_back(call.thread);
-    }
-    ASSERT_GT(threads.size(), 20u);
-    EXPECT_EQ(std::count(threads.begin(), threads.end(), threads[0]), (long)threads.size());
-    EXPECT_NE(threads[0], std::this_thread::get_id());
 }
 
 } // namespace

@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main panel refresh: which query feeds which indicator, what a refused
-// query leaves alone, the dimming and units by function, the level ranges by
-// attenuation, and the panel callback.
+// query leaves alone, the dimming and units by function.
 #include "mainpaneltest.h"
 
-#include <cstdio>
+#include <algorithm>
+#include <cstring>
 
 namespace
 {
-
-const ViStatus moduleError = -1074003951;
 
 // The LEDs that the eighteen input setting queries write, in groups.
 const std::vector<int> inputLeds = controls(
@@ -22,20 +20,18 @@ const std::vector<int> inputLeds = controls(
     MAIN_IN1_HYST_LED, MAIN_IN2_HYST_LED, MAIN_ARM_HYST_LED, gap, MAIN_ARM_MODE0_LED, MAIN_ARM_MODE1_LED, gap,
     MAIN_DELAY_LED, gap, MAIN_STANDARD0_LED, MAIN_STANDARD1_LED, MAIN_STANDARD2_LED);
 const std::string allLit = "1111 1 111 111 1111 1111 1 11 11 111 11 1 111";
-const std::vector<int> inputValues = {MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE,
-                                      MAIN_EXT_ARM_LEVEL,    MAIN_DELAY,           MAIN_GATE_OUTPUT};
 
-std::string refreshedLeds()
+// The LEDs after a refresh from all lit, and what it reported.
+std::string refreshedLeds(ViStatus status = refusedStatus)
 {
     setLeds(inputLeds, allLit);
-    refreshInputSettings();
-    EXPECT_EQ(reports(), "");
-    return leds(inputLeds);
+    refreshMainPanel();
+    return leds(inputLeds) + "|" + reports(status);
 }
 
 TEST_F(MainPanelTest, InputSettingsShowTheModulesAnswers)
 {
-    EXPECT_EQ(refreshedLeds(), "1010 1 100 100 1000 1000 0 10 11 111 10 0 100");
+    EXPECT_EQ(refreshedLeds(), "1010 1 100 100 1000 1000 0 10 11 111 10 0 100|");
     accepted({kq3917e_confInputConditioning(0, 2, 1, 1, 1, 0), kq3917e_confInputTriggering(0, 1, 2, 100.0, 1),
               kq3917e_confAutoTrigMode(0, 1, 2), kq3917e_confAutoTrigMode(0, 2, 3),
               kq3917e_confMeasRes(0, 8, 1), kq3917e_confMinAutoTrigFreq(0, 1),
@@ -43,73 +39,44 @@ TEST_F(MainPanelTest, InputSettingsShowTheModulesAnswers)
               kq3917e_confExtArmHysteresis(0, 1), kq3917e_confArming(0, 2, 3, 4),
               kq3917e_confArmingLevel(0, -2.5), kq3917e_confExtArmMode(0, 1), kq3917e_confDelay(0, 1, 0.001),
               kq3917e_outputGate(0, 3), kq3917e_confStandard(0, 2)});
-    EXPECT_EQ(refreshedLeds(), "0110 0 100 011 0101 0011 1 01 01 100 01 1 001");
-    const double values[] = {2, 3, 4, -2.5, 0.001, 3};
-    for (size_t i = 0; i < inputValues.size(); i++) {
-        EXPECT_DOUBLE_EQ(val(inputValues[i]), values[i]);
-    }
-    // The other way round on the two inputs.
-    accepted({kq3917e_confInputConditioning(0, 1, 1, 1, 1, 0),
-              kq3917e_confInputConditioning(0, 2, 0, 0, 0, 0), kq3917e_confInputTriggering(0, 1, 0, 0.0, 0),
-              kq3917e_confInputTriggering(0, 2, 1, 0.0, 0), kq3917e_confAutoTrigMode(0, 1, 3),
-              kq3917e_confAutoTrigMode(0, 2, 2), kq3917e_confStandard(0, 1)});
-    EXPECT_EQ(refreshedLeds(), "1001 1 011 100 0011 0101 1 01 01 100 01 1 010");
+    // A warning is reported, and the value shown.
+    drvtest::Refuse("kq3917e_queryStandard", 0x3FFC0101);
+    EXPECT_EQ(refreshedLeds(0x3FFC0101),
+              "0110 0 100 011 0101 0011 1 01 01 100 01 1 001|reading reference standard setting");
+    std::string values;
+    for (int control : controls(MAIN_START_ARM_SOURCE, MAIN_STOP_ARM_SOURCE, MAIN_EXT_ARM_SOURCE,
+                                MAIN_EXT_ARM_LEVEL, MAIN_DELAY, MAIN_GATE_OUTPUT))
+        values += QString::number(val(control)).toStdString() + " ";
+    // Input 2's range is input 1's (code 2) while the inputs are common.
+    EXPECT_EQ(values + QString::number(val(MAIN_TRIG_LEVEL_2, ATTR_MAX_VALUE)).toStdString(),
+              "2 3 4 -2.5 0.001 3 204");
 }
 
 // A module that answers nothing: one report per query in order, and no
 // control, text or range changes.
 TEST_F(MainPanelTest, SilentModuleReportsEveryQueryAndChangesNothing)
 {
-    std::vector<int> controls = inputValues;
-    controls.insert(controls.end(),
-                    {MAIN_FN_00, MAIN_RESOLUTION, MAIN_APERTURE, MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2});
     setLeds(inputLeds, allLit);
     SetCtrlVal(mainPanel, MAIN_READING, "kept");
     SetCtrlVal(mainPanel, MAIN_UNITS, "kept");
     SetCtrlVal(mainPanel, MAIN_RESOLUTION, 11);
-    std::vector<double> before;
-    for (int control : controls) {
-        before.push_back(val(control));
-    }
-    double range = val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE);
-    drvtest::RefuseAll(moduleError);
-
+    auto shown = [] {
+        std::string all = leds(inputLeds) + text(MAIN_READING) + text(MAIN_UNITS);
+        for (int control :
+             controls(MAIN_FN_00, MAIN_RESOLUTION, MAIN_APERTURE, MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2,
+                      MAIN_START_ARM_SOURCE, MAIN_EXT_ARM_LEVEL, MAIN_DELAY, MAIN_GATE_OUTPUT))
+            all += " " + QString::number(val(control)).toStdString();
+        return all + " " + QString::number(val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE)).toStdString();
+    };
+    const std::string before = shown();
+    drvtest::RefuseAll(refusedStatus);
     refreshMainPanel();
-
-    EXPECT_EQ(reports(moduleError),
-              "reading function setting|reading averaging setting|reading aperture setting|"
-              "reading IN1 trigger level|reading IN2 trigger level|reading IN1 input triggering|"
-              "reading IN2 input triggering|reading IN1 input conditioning trigger|"
-              "reading IN2 input conditioning trigger|reading IN1 auto trigger|reading IN2 auto trigger|"
-              "reading averaging|reading auto trigger frequency|reading input slopes|reading IN1 hysterisis|"
-              "reading IN2 hysterisis|reading external arm hysterisis|reading ARM settings|"
-              "reading external arm level|reading arm mode|reading time interval delay settings|"
-              "reading output gate setting|reading reference standard setting");
-    EXPECT_EQ(leds(inputLeds), allLit);
-    for (size_t i = 0; i < controls.size(); i++) {
-        EXPECT_EQ(val(controls[i]), before[i]) << controls[i];
-    }
-    EXPECT_EQ(text(MAIN_READING) + text(MAIN_UNITS), "keptkept");
-    EXPECT_EQ(val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE), range);
-}
-
-TEST_F(MainPanelTest, WarningsAndSingleRefusalsAreReported)
-{
-    kq3917e_confStandard(0, 1);
-    drvtest::Refuse("kq3917e_queryStandard", 0x3FFC0101);
-    refreshInputSettings();
-    EXPECT_EQ(reports(0x3FFC0101), "reading reference standard setting");
-    EXPECT_EQ(leds({MAIN_STANDARD0_LED, MAIN_STANDARD1_LED}), "01");
-    // One refused query keeps both values that it answers.
-    uitest::ClearPopups();
-    drvtest::ClearRefusals();
-    SetCtrlVal(mainPanel, MAIN_RESOLUTION, 11);
-    SetCtrlVal(mainPanel, MAIN_AVERAGING_LED, 1);
-    drvtest::Refuse("kq3917e_queryMeasRes", moduleError);
-    refreshMainPanel();
-    EXPECT_EQ(reports(moduleError), "reading averaging setting|reading averaging");
-    EXPECT_EQ(val(MAIN_RESOLUTION), 11);
-    EXPECT_EQ(val(MAIN_AVERAGING_LED), 1);
+    // One report per query, in order, from the function to the standard.
+    const std::string texts = reports();
+    EXPECT_EQ(texts.substr(0, 24) + texts.substr(texts.rfind('|')) +
+                  std::to_string(std::count(texts.begin(), texts.end(), '|')),
+              "reading function setting|reading reference standard setting22");
+    EXPECT_EQ(shown(), before);
 }
 
 TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
@@ -117,104 +84,51 @@ TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
     kq3917e_confMeasurement(0, 5);
     kq3917e_confMeasRes(0, 9, 0); // aperture 1000 with it
     SetCtrlVal(mainPanel, MAIN_FN_00, 1);
-    SetCtrlVal(mainPanel, MAIN_READING, "old");
-    drvtest::ClearCalls();
-    refreshMainPanel();
     const std::string first = "queryMeasurement() queryMeasRes() queryAperture() queryInputTriggering(1) "
                               "queryInputTriggering(2) queryInputTriggering(1)";
-    EXPECT_EQ(calls().substr(0, first.size()), first);
-    EXPECT_EQ(drvtest::Calls().back().name, "kq3917e_queryStandard");
-    EXPECT_EQ(settings.function, 5);
-    EXPECT_EQ(leds({MAIN_FN_00, MAIN_FN_05}), "01");
-    EXPECT_EQ(text(MAIN_READING) + "|" + text(MAIN_UNITS), "0.0000000E+00  |sec");
-    EXPECT_EQ(val(MAIN_RESOLUTION), 9);
-    EXPECT_EQ(val(MAIN_APERTURE), 1000);
-    // The record keeps the resolution that the reading display uses.
-    EXPECT_EQ(settings.resolution, 8);
-    // Unchanged function: reading and unit kept.
-    SetCtrlVal(mainPanel, MAIN_READING, "kept");
-    refreshMainPanel();
-    EXPECT_EQ(leds({MAIN_FN_03, MAIN_FN_05}), "01");
-    EXPECT_EQ(text(MAIN_READING) + "|" + text(MAIN_UNITS), "kept|sec");
-}
-
-// The level ranges follow the attenuation codes, input 2's input 1's code
-// while the inputs are common.
-TEST_F(MainPanelTest, MainRefreshSetsTheLevelRanges)
-{
-    const std::tuple<int16_t, int16_t, uint16_t, double, double> cases[] = {{0, 0, 0, 5.1, 5.1},
-                                                                            {1, 2, 0, 51.0, 204.0},
-                                                                            {2, 0, 1, 204.0, 204.0},
-                                                                            {0, 2, 1, 5.1, 5.1},
-                                                                            {2, 1, 0, 204.0, 51.0}};
-    for (auto [in1, in2, common, range1, range2] : cases) {
-        kq3917e_confInputTriggering(0, 2, in2, -2.0, common);
-        kq3917e_confInputTriggering(0, 1, in1, 3.0, common);
+    // A new function zeroes the reading, the same keeps it. The record keeps
+    // the resolution that the reading display uses (8).
+    for (const char *shown : {"5 01 0.0000000E+00  |sec 9/1000/8", "5 01 kept|sec 9/1000/8"}) {
+        SetCtrlVal(mainPanel, MAIN_READING, "kept");
+        drvtest::ClearCalls();
         refreshMainPanel();
-        EXPECT_EQ(val(MAIN_TRIG_LEVEL_1, ATTR_MAX_VALUE), range1);
-        EXPECT_EQ(val(MAIN_TRIG_LEVEL_1, ATTR_MIN_VALUE), -range1);
-        EXPECT_EQ(val(MAIN_TRIG_LEVEL_2, ATTR_MAX_VALUE), range2);
-        EXPECT_EQ(val(MAIN_TRIG_LEVEL_2, ATTR_MIN_VALUE), -range2);
-        EXPECT_EQ(val(MAIN_TRIG_LEVEL_1) + val(MAIN_TRIG_LEVEL_2), 1.0);
+        EXPECT_EQ(calls().substr(0, first.size()) + drvtest::Calls().back().name,
+                  first + "kq3917e_queryStandard");
+        EXPECT_EQ(std::to_string(settings.function) + " " + leds({MAIN_FN_00, MAIN_FN_05}) + " " +
+                      text(MAIN_READING) + "|" + text(MAIN_UNITS) + " " +
+                      std::to_string(int(val(MAIN_RESOLUTION))) + "/" +
+                      std::to_string(int(val(MAIN_APERTURE))) + "/" + std::to_string(settings.resolution),
+                  shown);
     }
 }
 
-// Per function: the unit (unknown codes keep the last one), whether the
-// totalize controls are dimmed, and which input controls are dimmed (D).
+// Per function: the unit (unknown codes keep the last one, "-" none), then
+// which of the totalize and the input controls are dimmed (D).
 TEST_F(MainPanelTest, FunctionDecidesUnitAndDimming)
 {
-    const int dimmable[] = {MAIN_DELAY_BUTTON,  MAIN_DELAY,     MAIN_CHANNEL_COUPLING, MAIN_IN1_ATTEN,
-                            MAIN_IN1_TRIG_MODE, MAIN_IN2_ATTEN, MAIN_IN2_TRIG_MODE,    MAIN_SLOPE};
-    const int totalize[] = {MAIN_GATE, MAIN_GATE_LED, MAIN_CLEAR_COUNTS};
-    const std::tuple<int16_t, const char *, int, const char *> cases[] = {
-        {0, "Hz", 1, "DDEEEDDE"},    {1, "Hz", 1, "DDEDDEEE"},    {2, "sec", 1, "DDEEEDDE"},
-        {3, "sec", 1, "DDEDDEEE"},   {4, "sec", 1, "EEEEEEEE"},   {5, "sec", 1, "EEEEEEEE"},
-        {6, "", 1, "DDEEEEEE"},      {7, "", 1, "DDEEEEEE"},      {8, "", 0, "DDEEEEEE"},
-        {9, "", 0, "DDEEEEEE"},      {10, "", 1, "DDEEEEEE"},     {11, "Hz", 1, "DDEEEEEE"},
-        {12, "deg", 1, "DDEEEEEE"},  {13, "deg", 1, "DDEEEEEE"},  {14, "sec", 1, "DDDDDDDD"},
-        {17, "sec", 1, "DDDDDDDD"},  {18, "v", 1, "DDDDDEEE"},    {19, "v", 1, "DDDEEDDE"},
-        {22, "v", 1, "DDDDDEEE"},    {23, "v", 1, "DDDEEDDE"},    {24, "%", 1, "DDDDDDDD"},
-        {25, "prev", 1, "DDEEEEEE"}, {-1, "prev", 1, "DDEEEEEE"}, {32767, "prev", 1, "DDEEEEEE"}};
-    for (auto [function, unit, totalizeDimmed, dimming] : cases) {
+    const int dimmable[] = {MAIN_GATE,      MAIN_GATE_LED,         MAIN_CLEAR_COUNTS, MAIN_DELAY_BUTTON,
+                            MAIN_DELAY,     MAIN_CHANNEL_COUPLING, MAIN_IN1_ATTEN,    MAIN_IN1_TRIG_MODE,
+                            MAIN_IN2_ATTEN, MAIN_IN2_TRIG_MODE,    MAIN_SLOPE};
+    const std::pair<int16_t, const char *> cases[] = {
+        {0, "Hz DDDDDEEEDDE"},    {1, "Hz DDDDDEDDEEE"},    {2, "sec DDDDDEEEDDE"},
+        {3, "sec DDDDDEDDEEE"},   {4, "sec DDDEEEEEEEE"},   {5, "sec DDDEEEEEEEE"},
+        {6, "- DDDDDEEEEEE"},     {7, "- DDDDDEEEEEE"},     {8, "- EEEDDEEEEEE"},
+        {9, "- EEEDDEEEEEE"},     {10, "- DDDDDEEEEEE"},    {11, "Hz DDDDDEEEEEE"},
+        {12, "deg DDDDDEEEEEE"},  {13, "deg DDDDDEEEEEE"},  {14, "sec DDDDDDDDDDD"},
+        {17, "sec DDDDDDDDDDD"},  {18, "v DDDDDDDDEEE"},    {19, "v DDDDDDEEDDE"},
+        {22, "v DDDDDDDDEEE"},    {23, "v DDDDDDEEDDE"},    {24, "% DDDDDDDDDDD"},
+        {25, "prev DDDDDEEEEEE"}, {-1, "prev DDDDDEEEEEE"}, {32767, "prev DDDDDEEEEEE"}};
+    for (auto [function, shown] : cases) {
         SetCtrlVal(mainPanel, MAIN_UNITS, "prev");
-        for (int i = 0; i < 8; i++) {
-            SetCtrlAttribute(mainPanel, dimmable[i], ATTR_DIMMED, dimming[i] == 'D' ? 0 : 1);
-        }
-        for (int control : totalize) {
-            SetCtrlAttribute(mainPanel, control, ATTR_DIMMED, 1 - totalizeDimmed);
-        }
-        settings.function = function;
-        showFunctionUnits(function);
+        for (int i = 0; i < 11; i++) // each the other way first
+            SetCtrlAttribute(mainPanel, dimmable[i], ATTR_DIMMED, shown[strlen(shown) - 11 + i] == 'E');
+        showFunctionUnits(settings.function = function);
         refreshInputSettings();
-        std::string shown = text(MAIN_UNITS) + " ";
-        for (int control : totalize) {
-            shown += val<int>(control, ATTR_DIMMED) == totalizeDimmed ? "" : "!";
-        }
-        for (int control : dimmable) {
-            shown += val<int>(control, ATTR_DIMMED) ? 'D' : 'E';
-        }
-        EXPECT_EQ(shown, std::string(unit) + " " + dimming) << function;
+        std::string dimming = (text(MAIN_UNITS).empty() ? "-" : text(MAIN_UNITS)) + " ";
+        for (int control : dimmable)
+            dimming += val<int>(control, ATTR_DIMMED) ? 'D' : 'E';
+        EXPECT_EQ(dimming, shown) << function;
     }
-}
-
-TEST_F(MainPanelTest, FocusSetsTheTitleAndRefreshesCloseEndsTheSession)
-{
-    snprintf(resourceName, sizeof resourceName, "%s", "PXI3::14::INSTR");
-    EXPECT_EQ(uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS), 0);
-    char title[256] = "";
-    GetPanelAttribute(mainPanel, ATTR_TITLE, title, sizeof title);
-    EXPECT_STREQ(title, "ZORa 3917 Universal Counter Timer [PXI3::14::INSTR]");
-    EXPECT_EQ(text(MAIN_UNITS), "Hz");
-    EXPECT_EQ(calls().substr(0, 18), "queryMeasurement()");
-    // Close ends an open session only.
-    for (ViSession session : {0, 7}) {
-        drvtest::ClearCalls();
-        instrSession = session;
-        EXPECT_EQ(uitest::CallPanelCallback(mainPanel, EVENT_CLOSE), 0);
-        EXPECT_EQ(calls(), session ? "close()" : "");
-        EXPECT_EQ(drvtest::Calls().empty() ? 7 : drvtest::Calls()[0].session, 7u);
-    }
-    instrSession = 0;
 }
 
 } // namespace

@@ -5,121 +5,37 @@
 // happens.
 #include "mainpaneltest.h"
 
-#include <QTimer>
-
 namespace
 {
 
-int readerPasses = 0;
-
-std::string lamp()
+// Per step: focus (f), Single (s), Continuous (c) with a tick each, a setting
+// (t) or the switch to demonstration as the system panel's "Demo" does it
+// (d); the reading failing (x) or not (.); the lamp ONLINE (O), NO RESPONSE
+// (N) or DEMO (D).
+TEST_F(MainPanelTest, StatusLampSaysWhetherTheModuleAnswers)
 {
-    char caption[64] = "";
-    GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, caption, sizeof caption);
-    return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
-}
-
-// One step: what is done, with which driver operation failing ("" none).
-enum Step { FOCUS, SINGLE, CONTINUOUS, SETTING, DEMO_SWITCH };
-struct LampStep {
-    Step step;
-    const char *refused;
-    const char *shown;
-};
-struct LampCase {
-    const char *name;
-    int demo;
-    std::vector<LampStep> steps;
-};
-
-void PrintTo(const LampCase &c, std::ostream *out)
-{
-    *out << c.name;
-}
-
-class StatusLamp : public MainPanelTest, public ::testing::WithParamInterface<LampCase>
-{
-};
-
-TEST_P(StatusLamp, SaysWhetherTheModuleAnswers)
-{
-    demoMode = GetParam().demo;
-    for (const auto &[step, refused, shown] : GetParam().steps) {
-        drvtest::ClearRefusals();
-        if (*refused)
-            drvtest::Refuse(refused, VI_ERROR_TMO);
-        switch (step) {
-        case FOCUS:
-            uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS);
-            break;
-        case SINGLE:
-            press(MAIN_SINGLE);
-            uitest::TimerTick(mainPanel, MAIN_TIMER);
-            break;
-        case CONTINUOUS:
-            press(MAIN_CONTINUOUS);
-            uitest::TimerTick(mainPanel, MAIN_TIMER);
-            break;
-        case SETTING:
-            press(MAIN_COUPLING);
-            break;
-        case DEMO_SWITCH: // as the system panel's "Demo" answer does
-            demoMode = 1;
-            showModuleStatus(MODULE_ONLINE);
-            break;
+    const std::pair<int, const char *> cases[] = {{0, "f.O s.O c.O"}, {0, "f.O sxN s.O"}, {0, "sxN t.O sxN"},
+                                                  {0, "cxN cxN f.O"}, {1, "f.D sxD cxD"}, {0, "sxN d.D"}};
+    const char *shown[] = {"ONLINE|lit", "NO RESPONSE|dark", "DEMO|lit"};
+    for (auto [demo, steps] : cases) {
+        resetMainPanelState();
+        demoMode = demo;
+        for (const QString &step : QString(steps).split(' ')) {
+            drvtest::ClearRefusals();
+            const char action = step[0].toLatin1(), *read = action == 's' ? "kq3917e_read" : "kq3917e_fetch";
+            drvtest::Refuse(step[1] == '.' ? "" : read, VI_ERROR_TMO);
+            if (action == 'f')
+                uitest::CallPanelCallback(mainPanel, EVENT_GOT_FOCUS);
+            if (action == 's' || action == 'c')
+                press(action == 's' ? MAIN_SINGLE : MAIN_CONTINUOUS), mainTicks();
+            if (action == 't')
+                press(MAIN_COUPLING);
+            if (action == 'd')
+                demoMode = 1, showModuleStatus(MODULE_ONLINE);
+            EXPECT_EQ(lamp(), shown[QString("OND").indexOf(step[2])]) << steps << ": " << step.toStdString();
         }
-        EXPECT_EQ(lamp(), shown) << "step " << step << " refused '" << refused << "'";
+        EXPECT_EQ(uitest::Popups().size(), 0u) << "the reading path stays silent";
     }
-    EXPECT_EQ(uitest::Popups().size(), 0u) << "the reading path stays silent";
-}
-
-const char *const online = "ONLINE|lit", *const silent = "NO RESPONSE|dark", *const demo = "DEMO|lit";
-INSTANTIATE_TEST_SUITE_P(
-    Steps, StatusLamp,
-    ::testing::Values(
-        LampCase{"ModuleAnswers", 0, {{FOCUS, "", online}, {SINGLE, "", online}, {CONTINUOUS, "", online}}},
-        LampCase{"FailedReadUntilAReadAnswers",
-                 0,
-                 {{FOCUS, "", online}, {SINGLE, "kq3917e_read", silent}, {SINGLE, "", online}}},
-        LampCase{"FailedReadUntilASettingAnswers",
-                 0,
-                 {{SINGLE, "kq3917e_read", silent}, {SETTING, "", online}, {SINGLE, "kq3917e_read", silent}}},
-        LampCase{"FailedFetchUntilTheRefreshAnswers",
-                 0,
-                 {{CONTINUOUS, "kq3917e_fetch", silent},
-                  {CONTINUOUS, "kq3917e_fetch", silent},
-                  {FOCUS, "", online}}},
-        LampCase{"DemonstrationAnsweringOrNot",
-                 1,
-                 {{FOCUS, "", demo}, {SINGLE, "kq3917e_read", demo}, {CONTINUOUS, "kq3917e_fetch", demo}}},
-        LampCase{"SwitchedToDemonstration", 0, {{SINGLE, "kq3917e_read", silent}, {DEMO_SWITCH, "", demo}}}),
-    [](const ::testing::TestParamInfo<LampCase> &info) { return info.param.name; });
-
-// The whole start-up without VISA, the demonstration accepted: the lamp of
-// the main panel on screen reads DEMO, not ONLINE.
-TEST(StatusLampAtStart, DemonstrationStartShowsDemo)
-{
-    ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
-    registerProgramCallbacks();
-    uitest::Activate();
-    drvtest::ResetDriver();
-    drvtest::ReloadDriverLibrary();
-    uitest::ScriptPopupAnswers({1, 1}); // "VISA ERROR", then Yes to the demonstration
-    std::string shown;
-    QTimer reader;
-    QObject::connect(&reader, &QTimer::timeout, [&] {
-        if (mainPanel == 0)
-            return;
-        shown = lamp();
-        if (shown.rfind("DEMO", 0) == 0 || ++readerPasses > 1000) {
-            reader.stop();
-            exitSFP(mainPanel, MAIN_QUIT, EVENT_COMMIT, nullptr, 0, 0);
-        }
-    });
-    reader.start(0);
-    EXPECT_EQ(runSoftFrontPanel(), EXIT_NORMAL);
-    EXPECT_EQ(demoMode, 1);
-    EXPECT_EQ(shown, demo);
 }
 
 } // namespace

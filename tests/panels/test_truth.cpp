@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A failed measurement never looks like one: dashes and the reason on the
-// main display, no histogram sample, the calibration that holds the module
-// named; and the MATH annunciator in step with the module's math.
+// main display, the calibration that holds the module named.
 #include "mainpaneltest.h"
 #include "maintenance.h"
 
@@ -22,100 +21,34 @@ bool goodReading()
 
 // A good reading, then one that fails (refused with status, or level 4 V on
 // the 3 V signal when status is 0): dashes as wide as "0.0000000E+00  " and
-// the reason, until the next good reading.
+// the reason, until the next good reading. While a calibration holds the
+// module, the display says so and the single reading waits.
 TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
 {
-    const std::tuple<int, ViStatus, const char *> cases[] = {{MAIN_SINGLE, 0, "NO TRIGGER"},
-                                                             {MAIN_SINGLE, VI_ERROR_TMO, "NO RESPONSE"},
-                                                             {MAIN_SINGLE, refusedStatus, "NO READING"},
-                                                             {MAIN_CONTINUOUS, 0, "NO TRIGGER"},
-                                                             {MAIN_CONTINUOUS, VI_ERROR_TMO, "NO RESPONSE"}};
-    for (auto [control, status, shown] : cases) {
+    // Single or Continuous; nothing refused (0), a timeout (T) or a refusal (R).
+    for (const char *c :
+         {"S0 NO TRIGGER", "ST NO RESPONSE", "SR NO READING", "C0 NO TRIGGER", "CT NO RESPONSE"}) {
+        const int control = c[0] == 'S' ? MAIN_SINGLE : MAIN_CONTINUOUS;
+        const ViStatus status = c[1] == 'T' ? VI_ERROR_TMO : c[1] == 'R' ? refusedStatus : 0;
         press(control);
         mainTicks();
         ASSERT_TRUE(goodReading()) << display();
-        if (status != 0) {
-            drvtest::Refuse(control == MAIN_SINGLE ? "kq3917e_read" : "kq3917e_fetch", status);
-        }
+        drvtest::Refuse(status == 0 ? "" : control == MAIN_SINGLE ? "kq3917e_read" : "kq3917e_fetch", status);
         accepted({kq3917e_confInputTriggering(0, 1, 0, status ? 0.0 : 4.0, 0)});
         press(control == MAIN_SINGLE ? control : MAIN_ABORT);
         mainTicks();
-        EXPECT_EQ(display(), std::string("-------------  |") + shown);
-        EXPECT_EQ(continuousMode, 0);
+        EXPECT_EQ(display() + std::to_string(continuousMode), "-------------  |" + std::string(c + 3) + "0");
         drvtest::ClearRefusals();
         accepted({kq3917e_confInputTriggering(0, 1, 0, 0.0, 0)});
     }
     press(MAIN_SINGLE);
-    mainTicks();
-    EXPECT_TRUE(goodReading()) << display();
-    EXPECT_EQ(uitest::Popups().size(), 0u);
-}
-
-TEST_F(MainPanelTest, CalibrationHoldingTheModuleIsShownOnTheMainDisplay)
-{
-    press(MAIN_SINGLE);
     for (int held : {1, 0}) {
         calibrationMode[0] = held;
         mainTicks();
-        EXPECT_EQ(text(MAIN_ANNUNCIATOR), held ? "CALIBRATING" : "");
-        EXPECT_EQ(singleReadingPending, held);
+        EXPECT_EQ(text(MAIN_ANNUNCIATOR) + std::to_string(singleReadingPending), held ? "CALIBRATING1" : "0");
     }
-}
-
-// A failed read is no sample: the tick retries, HISTO_FAILED counts.
-TEST_F(MainPanelTest, FailedHistogramReadsTakeNoSample)
-{
-    ASSERT_EQ(press(MAIN_HISTOGRAM), 0);
-    SetCtrlVal(histogramPanel, HISTO_SAMPLES, 2);
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    auto counts = [] {
-        int taken = 0, failed = 0;
-        GetCtrlVal(histogramPanel, HISTO_COUNT, &taken);
-        GetCtrlVal(histogramPanel, HISTO_FAILED, &failed);
-        return std::to_string(taken) + "/" + std::to_string(failed);
-    };
-    lastReading = 12345.0;
-    drvtest::Refuse("kq3917e_read", VI_ERROR_TMO);
-    mainTicks(3);
-    EXPECT_EQ(counts(), "0/3");
-    drvtest::ClearRefusals();
-    mainTicks(3);
-    EXPECT_EQ(counts(), "2/3");
-    EXPECT_NEAR(histogramSamples[0], 100000.0, 1.0);
-    uitest::CallCtrlCallback(histogramPanel, HISTO_START, EVENT_COMMIT);
-    EXPECT_EQ(counts().substr(counts().find('/')), "/0");
-}
-
-// MATH follows the module: read on focus, by the math panel, and after each
-// setting the module accepted; "MATH?" when the module did not say.
-TEST_F(MainPanelTest, MathAnnunciatorFollowsTheModule)
-{
-    enum Step { MAIN_FOCUS, MATH_FOCUS, ENABLE };
-    const struct {
-        Step step;
-        const char *refused;
-        const char *shown;
-    } steps[] = {
-        {MAIN_FOCUS, "", ""},
-        {ENABLE, "", "MATH"},
-        {ENABLE, "kq3917e_mathCalculation", "MATH"},
-        {MAIN_FOCUS, "kq3917e_queryMathCalculation", "MATH?"},
-        {MATH_FOCUS, "", "MATH"},
-        {ENABLE, "", ""},
-        {MATH_FOCUS, "kq3917e_queryMathCalculation", "MATH?"},
-        {MAIN_FOCUS, "", ""},
-    };
-    ASSERT_EQ(press(MAIN_MATH), 0);
-    for (const auto &[step, refused, shown] : steps) {
-        drvtest::ClearRefusals();
-        drvtest::Refuse(refused, refusedStatus);
-        if (step == ENABLE) {
-            uitest::CallCtrlCallback(mathPanel, MATH_ENABLE, EVENT_COMMIT);
-        } else {
-            uitest::CallPanelCallback(step == MAIN_FOCUS ? mainPanel : mathPanel, EVENT_GOT_FOCUS);
-        }
-        EXPECT_EQ(text(MAIN_MATH_ANNUNCIATOR), shown) << step << " " << refused;
-    }
+    EXPECT_TRUE(goodReading()) << display();
+    EXPECT_EQ(uitest::Popups().size(), 0u);
 }
 
 } // namespace
