@@ -166,6 +166,7 @@ TEST_F(FirmwareTest, NothingIsSentWithoutAFileAModuleAndTheUsersYes)
 {
     const std::string big = imageFile("big.bin", 67107841L, 0); // one byte beyond 65,535 full blocks
     const std::string image = imageFile("image.bin", 3000);
+    SetCtrlVal(mainPanel, MAIN_SLOT, "5");
     // path, dialog result, answer to the confirmation, demonstration mode -> message
     const std::tuple<std::string, int, int, int, std::string> rows[] = {
         {image, VAL_NO_FILE_SELECTED, 1, 0, ""},
@@ -176,7 +177,7 @@ TEST_F(FirmwareTest, NothingIsSentWithoutAFileAModuleAndTheUsersYes)
         {image, VAL_EXISTING_FILE_SELECTED, 1, 1,
          "A firmware update needs a module: in demonstration mode there is none to send an image to. "
          "Nothing was sent."},
-        {image, VAL_EXISTING_FILE_SELECTED, 0, 0, ""},
+        {image, VAL_EXISTING_FILE_SELECTED, 0, 0, ""}, // last: its confirmation is checked below
     };
     for (const auto &[path, dialog, answer, demo, message] : rows) {
         SCOPED_TRACE(path + " " + std::to_string(dialog));
@@ -188,6 +189,10 @@ TEST_F(FirmwareTest, NothingIsSentWithoutAFileAModuleAndTheUsersYes)
                   std::make_tuple(message.empty() ? "" : "Firmware Update: " + message, std::string::npos, 0,
                                   "", demo ? 0u : 1u));
     }
+    EXPECT_EQ(popups("confirm"),
+              "Firmware Update: Replace the firmware of the module in slot 5?\n\nFile: " + image +
+                  "\nSize: 3000 bytes, 3 blocks of 1024 bytes\n\nThe module's firmware will be "
+                  "replaced by this image.");
     std::remove(big.c_str());
 }
 

@@ -109,10 +109,10 @@ template <typename T = double> T val(int control, int attribute = -1)
     return value;
 }
 
-inline std::string text(int control)
+inline std::string text(int control, int panel = 0)
 {
     char value[256] = "";
-    GetCtrlVal(mainPanel, control, value);
+    GetCtrlVal(panel ? panel : mainPanel, control, value);
     return value;
 }
 
