@@ -10,15 +10,15 @@ TEST_F(Popups, SeamRecordsAndAnswersFromTheScript)
 {
     uitest::ScriptPopupAnswers({1, 2});
     uitest::ScriptFileDialog(VAL_NEW_FILE_SELECTED, "/tmp/data.csv");
-    char path[MAX_PATHNAME_LEN], none[8];
+    char path[MAX_PATHNAME_LEN], none[MAX_PATHNAME_LEN];
     const std::vector<int> answers = {
         ConfirmPopup("Reset", "Reset the module?"),
         GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
         ConfirmPopup("Again", "?"),                                         // unscripted: no
         GenericMessagePopup("G", "t", "A", "", "", nullptr, 0, 0, 1, 1, 2), // unscripted: Esc
         MessagePopup("API Error", "setting IN1 coupling"),
-        FileSelectPopup("", "*.csv", "", "Save Data", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path)),
-        FileSelectPopup("", "*.bin", "", "", VAL_LOAD_BUTTON, 0, 0, 1, 0, none, int(sizeof none))};
+        saveFile(path),
+        saveFile(none)};
     EXPECT_EQ(answers, (std::vector<int>{1, 2, 0, 2, 0, VAL_NEW_FILE_SELECTED, VAL_NO_FILE_SELECTED}));
     EXPECT_STREQ(path, "/tmp/data.csv");
     // The fields of a record are pinned by the tests that read them; here what
@@ -83,31 +83,24 @@ TEST_F(Popups, NoTimerTickWhileACallbackOrAPopupRuns)
 {
     uitest::Deactivate(); // real popups
     char path[MAX_PATHNAME_LEN];
-    const std::pair<bool, std::function<void()>> popups[] = {
-        {true, [] { MessagePopup("API Error", "setting channel coupling"); }},
-        {false,
-         [&path] {
-             FileSelectPopup("", "*.csv", "", "Save", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path));
-         }},
-    };
-    QTimer *timer = widget(FX_TIMER)->findChild<QTimer *>();
     // A callback that processes events while the timer is due, no popup up.
-    onNextCallback = [timer] { timer->start(0), ProcessSystemEvents(), timer->stop(); };
+    onNextCallback = [this] { tick(); };
     QTest::mouseClick(widget(FX_CMD), Qt::LeftButton);
     EXPECT_EQ(raised, events(FX_CMD, {EVENT_COMMIT}));
-    for (const auto &[fromCallback, show] : popups) {
+    for (bool fromCallback : {true, false}) { // a message from a callback, the file dialog from outside
+        const std::function<void()> show = [&] {
+            fromCallback ? MessagePopup("Error", "?") : saveFile(path);
+        };
         raised.clear();
-        timer->start(1);
+        timer()->start(1);
         QTimer::singleShot(40, [] { static_cast<QDialog *>(QApplication::activeModalWidget())->reject(); });
         onNextCallback = fromCallback ? show : nullptr;
         fromCallback ? QTest::mouseClick(widget(FX_CMD), Qt::LeftButton) : show();
-        timer->stop();
+        timer()->stop();
         ProcessSystemEvents(); // nothing missed comes late
         EXPECT_EQ(raised, fromCallback ? events(FX_CMD, {EVENT_COMMIT}) : std::vector<Raised>{})
             << fromCallback;
-        timer->start(0); // and the timer still ticks
-        ProcessSystemEvents();
-        timer->stop();
+        tick(); // and the timer still ticks
         EXPECT_FALSE(raised.empty() || raised.back().event != EVENT_TIMER_TICK) << fromCallback;
     }
 }
@@ -173,9 +166,7 @@ TEST(RealFileDialog, APathTooLongForTheBufferIsSaidNeverCut)
     });
     answer.start(10);
     char path[MAX_PATHNAME_LEN] = "unset";
-    EXPECT_EQ(
-        FileSelectPopup("", "*.csv", "", "Save Data", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, int(sizeof path)),
-        VAL_NO_FILE_SELECTED);
+    EXPECT_EQ(saveFile(path), VAL_NO_FILE_SELECTED);
     EXPECT_STREQ(path, "");
     EXPECT_EQ(said, "File Select|The chosen path is too long (" + std::to_string(typed.size()) +
                         " bytes; at most 4095 can be used):\n" + typed);

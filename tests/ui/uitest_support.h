@@ -50,6 +50,12 @@ inline void focusOut(QWidget *control)
     QApplication::sendEvent(control, &out);
 }
 
+// The save dialog for data, as the program opens it.
+inline int saveFile(char *path, int size = MAX_PATHNAME_LEN)
+{
+    return FileSelectPopup("", "*.csv", "", "Save Data", VAL_SAVE_BUTTON, 0, 0, 1, 1, path, size);
+}
+
 // Panels of the fixture file, and the controls of the panel of every kind.
 enum { FX_KINDS = 1, FX_PLAIN = 2, FX_MENU_ONE = 2 };
 enum { FX_CMD = 2, FX_TOGGLE, FX_INT, FX_DBL, FX_INT_IND, FX_RING, FX_TEXT, FX_TEXT_IND, FX_LABEL };
@@ -79,6 +85,9 @@ class KindsPanel : public testing::Test
         return loaded.emplace_back(LoadPanel(0, fixture("kinds.uir").c_str(), resource));
     }
     QWidget *widget(int control) const { return uitest::ControlWidget(panel, control); }
+    QTimer *timer() const { return widget(FX_TIMER)->findChild<QTimer *>(); }
+    // The panel's timer due at once, and events processed: one real tick.
+    void tick() const { timer()->start(0), ProcessSystemEvents(), timer()->stop(); }
     QCustomPlot *plot(int control = FX_GRAPH) const { return static_cast<QCustomPlot *>(widget(control)); }
     double value(int control) const
     {

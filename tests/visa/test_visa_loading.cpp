@@ -29,9 +29,7 @@ TEST(NoLibrary, EveryCallFailsWithoutCrashing)
 {
     if (*visatest::LoadedLibrary())
         GTEST_SKIP() << "a VISA library is installed on this machine: " << visatest::LoadedLibrary();
-    ViSession rm = 77, vi = 77;
-    ViFindList list = 77;
-    ViUInt32 count = 77;
+    ViUInt32 rm = 77, vi = 77, list = 77, count = 77; // session, session, find list, count
     ViChar desc[VI_FIND_BUFLEN] = "";
     ViUInt16 value = 0;
     for (ViStatus status : {viOpenDefaultRM(&rm), viFindRsrc(1, "PXI?*INSTR", &list, &count, desc),
