@@ -11,9 +11,6 @@
 #include <tuple>
 #include <unistd.h>
 
-namespace
-{
-
 TEST(OpenUserFile, OpensRegularFilesOnlyAndSaysWhy)
 {
     const std::string dir = testing::TempDir() + "userfile", file = dir + "/data.csv", fifo = dir + "/pipe",
@@ -52,5 +49,3 @@ TEST(OpenUserFile, OpensRegularFilesOnlyAndSaysWhy)
     EXPECT_EQ(OpenUserFile(fifo.c_str(), "rb", small, sizeof small), nullptr);
     EXPECT_EQ(std::string(small), fifo.substr(0, 7));
 }
-
-} // namespace

@@ -16,7 +16,8 @@ TEST(LoadPanelFailures, EachGivesItsOwnNegativeResult)
         {"kinds.uir", 9999, 1, UIE_INVALID_PANEL}, // no such parent
         {"unknown-callback.uir", 0, FX_PLAIN, UIE_UNKNOWN_CALLBACK}};
     for (const auto &[file, parent, panel, expected] : cases)
-        EXPECT_EQ(LoadPanel(parent, fixture(file).c_str(), panel), expected) << file << panel;
+        EXPECT_EQ(LoadPanel(parent, (UCT_UI_FIXTURES "/" + std::string(file)).c_str(), panel), expected)
+            << file << panel;
     EXPECT_EQ(uitest::LoadedPanelCount(), before);
 }
 
@@ -174,9 +175,7 @@ TEST_F(Controls, EnterTakesOnlyWhatTheControlTakesWhateverTheLocale)
         const QString stays = QString::fromUtf8(typed) + "|" + w->toolTip(); // the text, and why at once
         EXPECT_EQ(sent ? stays : field(w)->text() + "|" + QToolTip::text(), stays);
         focusOut(w);
-        EXPECT_TRUE(w->styleSheet().isEmpty());
-        EXPECT_EQ(field(w)->text(),
-                  control == FX_INT ? QString::number(int(after)) : QString::number(after, 'f', 3));
+        EXPECT_EQ(field(w)->text() + w->styleSheet(), QString::number(after, 'f', control == FX_INT ? 0 : 3));
     }
     const double x[] = {0, 1.5}, y[] = {0, 1}; // a graph's scale too
     ASSERT_GT(PlotXY(panel, FX_GRAPH, x, y, 2, VAL_DOUBLE, VAL_DOUBLE, VAL_THIN_LINE, 0, 0, 1, 0), 0);
@@ -233,8 +232,7 @@ TEST_F(Controls, ProcessDrawEventsRunsNoTickAndNoInputCallback)
     ProcessDrawEvents();
     EXPECT_TRUE(raised.empty());
     ProcessSystemEvents(); // the due timer does tick once events are processed
-    ASSERT_FALSE(raised.empty());
-    EXPECT_EQ(raised.front(), (Raised{panel, FX_TIMER, EVENT_TIMER_TICK}));
+    EXPECT_EQ(raised.empty() ? Raised{} : raised.front(), (Raised{panel, FX_TIMER, EVENT_TIMER_TICK}));
 }
 
 // The close box raises close, then the close control, and keeps the panel;

@@ -142,12 +142,9 @@ TEST_F(Graphs, StripChartPlacesPointsAtTheirTimes)
 TEST_F(Graphs, RightClickMenuSavesThroughTheFileDialog)
 {
     const QTemporaryDir dir;
-    const auto path = [&dir](const char *name) {
-        return *name == '/' ? name : dir.filePath(name).toStdString();
-    };
-    const double times[] = {0, 0.5, 1}, values[] = {1.5, -2.25, 1e-15};
-    for (int i = 0; i < 3; i++)
-        PlotStripChartPoint(panel, FX_STRIP, times[i], values[i]);
+    const auto path = [&](const char *f) { return *f == '/' ? f : dir.filePath(f).toStdString(); };
+    for (auto [t, v] : {std::pair{0.0, 1.5}, {0.5, -2.25}, {1.0, 1e-15}})
+        PlotStripChartPoint(panel, FX_STRIP, t, v);
     const std::string png("\x89PNG", 4);
     // control, item, file chosen in the dialog ("": cancelled), file that appears ("": none), its first bytes
     // or the popup "title|text"

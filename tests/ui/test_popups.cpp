@@ -49,18 +49,16 @@ TEST(RealPopups, EnterAndEscChooseTheirButtons)
                                                     {Qt::Key_Escape, true, 0}};
     for (const auto &[key, confirm, answer] : cases) {
         pressInPopup(key);
-        EXPECT_EQ(
-            confirm ? ConfirmPopup("Confirm", "Sure?")
-                    : GenericMessagePopup("Error", "text", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
-            answer);
+        EXPECT_EQ(confirm ? ConfirmPopup("C", "?")
+                          : GenericMessagePopup("E", "?", "Ignore", "Demo", nullptr, nullptr, 0, 0, 1, 1, 2),
+                  answer);
     }
 }
 
 TEST_F(Popups, ReturningFromAPopupIsNotGettingTheFocus)
 {
     uitest::Deactivate(); // real popups
-    DisplayPanel(panel);
-    ProcessSystemEvents();
+    display(panel);
     ASSERT_EQ(raised, events(0, {EVENT_GOT_FOCUS})); // first display
     raised.clear();
     pressInPopup(Qt::Key_Return);
@@ -68,10 +66,8 @@ TEST_F(Popups, ReturningFromAPopupIsNotGettingTheFocus)
     uitest::PanelWidget(panel)->activateWindow(); // the window system hands the focus back
     ProcessSystemEvents();
     EXPECT_TRUE(raised.empty());
-    DisplayPanel(load(FX_PLAIN)); // a real activation still counts
-    ProcessSystemEvents();
-    DisplayPanel(panel);
-    ProcessSystemEvents();
+    display(load(FX_PLAIN)); // a real activation still counts
+    display(panel);
     EXPECT_EQ(raised, events(0, {EVENT_GOT_FOCUS}));
 }
 
@@ -111,8 +107,7 @@ TEST_F(Popups, NoTimerTickWhileACallbackOrAPopupRuns)
 TEST_F(Popups, APopupEndsThePressInProgress)
 {
     uitest::Deactivate(); // real popups
-    DisplayPanel(panel);
-    ProcessSystemEvents();
+    display(panel);
     QWidget *spin = widget(FX_INT);
     // Without the focus nothing but the popup can end the press (under X11 the
     // focus can stay on the panel while the popup comes up).

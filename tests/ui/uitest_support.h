@@ -27,11 +27,6 @@ inline std::vector<Raised> raised;
 // Runs inside the next callback (then cleared): lets a test act from a callback.
 inline std::function<void()> onNextCallback;
 
-inline std::string fixture(const char *name)
-{
-    return std::string(UCT_UI_FIXTURES) + "/" + name;
-}
-
 // The text field of a control: the control itself or its inner editor.
 inline QLineEdit *field(QWidget *control)
 {
@@ -82,9 +77,10 @@ class KindsPanel : public testing::Test
     // Loads a panel of the fixture file, discarded after the test.
     int load(int resource)
     {
-        return loaded.emplace_back(LoadPanel(0, fixture("kinds.uir").c_str(), resource));
+        return loaded.emplace_back(LoadPanel(0, UCT_UI_FIXTURES "/kinds.uir", resource));
     }
     QWidget *widget(int control) const { return uitest::ControlWidget(panel, control); }
+    void display(int p) const { DisplayPanel(p), ProcessSystemEvents(); }
     QTimer *timer() const { return widget(FX_TIMER)->findChild<QTimer *>(); }
     // The panel's timer due at once, and events processed: one real tick.
     void tick() const { timer()->start(0), ProcessSystemEvents(), timer()->stop(); }
