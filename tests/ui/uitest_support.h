@@ -17,6 +17,12 @@
 #include <tuple>
 #include <vector>
 
+// Failures show texts as text.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << text.toStdString();
+}
+
 struct Raised {
     int panel, control, event;
     bool operator==(const Raised &) const = default;
