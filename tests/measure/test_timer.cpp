@@ -14,9 +14,8 @@ namespace
 enum Open { none, chart, histo };
 
 struct TickCase {
-    int single, continuous;
-    Open open;
-    const char *refused; // the driver call that fails
+    int single, continuous, open; // open: an Open
+    const char *refused;          // the driver call that fails
     std::string calls;
     int continuousAfter;
     const char *reading;
