@@ -27,11 +27,6 @@ class Recorder : public FileTest
         setRecorderClock(nullptr);
         FileTest::TearDown();
     }
-    template <typename T> static void enter(int control, T value)
-    {
-        SetCtrlVal(stripChartPanel, control, value);
-        on(stripChartPanel, control);
-    }
     // RECORD pressed, the file dialog answering with file.
     void record(const std::string &file)
     {
@@ -97,15 +92,15 @@ TEST_F(Recorder, ManualRangeAppliesOrRefusesAndAutoYRestores)
         ticks(5);
         const QCPRange range = chart()->yAxis->range();
         EXPECT_EQ(range, chart()->graph(0)->getValueRange(found));
-        enter(STRIPCHART_AUTO_Y, 0);
+        enter(stripChartPanel, STRIPCHART_AUTO_Y, 0);
         EXPECT_EQ(QCPRange(shown<double>(STRIPCHART_Y_MIN), shown<double>(STRIPCHART_Y_MAX)), range);
         EXPECT_EQ(shown(STRIPCHART_Y_MAX, ATTR_DIMMED), 0);
         SetCtrlVal(stripChartPanel, STRIPCHART_Y_MIN, min);
-        enter(STRIPCHART_Y_MAX, max);
+        enter(stripChartPanel, STRIPCHART_Y_MAX, max);
         ticks(3);
         EXPECT_EQ(chart()->yAxis->range(), applied ? QCPRange(min, max) : range);
         EXPECT_EQ(popupTexts(), applied ? "" : "Strip Chart|Y MIN must be below Y MAX.");
-        enter(STRIPCHART_AUTO_Y, 1);
+        enter(stripChartPanel, STRIPCHART_AUTO_Y, 1);
         EXPECT_EQ(shown(STRIPCHART_Y_MIN, ATTR_DIMMED), 1);
         EXPECT_EQ(chart()->yAxis->range(), chart()->graph(0)->getValueRange(found));
         on(stripChartPanel, STRIPCHART_CLOSE); // the next case on a new panel, its fields at 0
@@ -118,7 +113,7 @@ TEST_F(Recorder, ManualRangeAppliesOrRefusesAndAutoYRestores)
 TEST_F(Recorder, EndsWithANote)
 {
     const std::tuple<const char *, std::function<void()>, const char *> cases[] = {
-        {"off.csv", [] { enter(STRIPCHART_RECORD, 0); }, ""},
+        {"off.csv", [] { enter(stripChartPanel, STRIPCHART_RECORD, 0); }, ""},
         {"function.csv",
          [] {
              settings.function = 1;
