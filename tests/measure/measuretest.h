@@ -37,6 +37,13 @@ inline QCustomPlot *plotOn(int panel, int control)
     return qobject_cast<QCustomPlot *>(uitest::ControlWidget(panel, control));
 }
 
+// A value entered on panel, as the user commits it.
+template <typename T> void enter(int panel, int control, T value)
+{
+    SetCtrlVal(panel, control, value);
+    on(panel, control);
+}
+
 // Start on the histogram panel for samples, then ticks of MAIN's timer.
 inline void runHistogram(int samples, int ticks)
 {

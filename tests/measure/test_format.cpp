@@ -78,25 +78,20 @@ TEST(FormatReading, GivesTheExactText)
 // terminated; the bytes behind the buffer stay.
 TEST(FormatReading, StaysInsideTheBuffer)
 {
-    const struct {
-        double value;
-        int16_t resolution;
-        size_t size;
-        const char *text;
-    } cases[] = {{-1.2345678901234567e-100, 17, READING_TEXT_SIZE, "-123.4567890123456700E-102  "},
-                 {-1.2345678901234567e-100, 32767, READING_TEXT_SIZE, "-123.4567890123456700E-102  "},
-                 {1e7, 8, 8, "10.0000"},
-                 {NAN, 8, 3, "Na"},
-                 {1.0, 8, 0, ""}};
-    for (const auto &c : cases) {
+    // Value, resolution, buffer size, text.
+    const std::tuple<double, int16_t, size_t, const char *> cases[] = {
+        {-1.2345678901234567e-100, 17, READING_TEXT_SIZE, "-123.4567890123456700E-102  "},
+        {-1.2345678901234567e-100, 32767, READING_TEXT_SIZE, "-123.4567890123456700E-102  "},
+        {1e7, 8, 8, "10.0000"},
+        {NAN, 8, 3, "Na"},
+        {1.0, 8, 0, ""}};
+    for (const auto &[value, resolution, size, text] : cases) {
         char buffer[READING_TEXT_SIZE + 8];
         memset(buffer, 'Z', sizeof buffer);
         buffer[sizeof buffer - 1] = '\0';
-        formatReadingText(c.value, 0, c.resolution, 1, buffer, c.size);
-        if (c.size > 0) {
-            EXPECT_STREQ(buffer, c.text);
-        }
-        EXPECT_EQ(std::string(buffer + c.size), std::string(sizeof buffer - 1 - c.size, 'Z')) << c.size;
+        formatReadingText(value, 0, resolution, 1, buffer, size);
+        EXPECT_EQ(size ? std::string(buffer) : text, text);
+        EXPECT_EQ(std::string(buffer + size), std::string(sizeof buffer - 1 - size, 'Z')) << size;
     }
 }
 

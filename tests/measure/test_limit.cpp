@@ -20,12 +20,6 @@ class LimitTest : public MainPanelTest
         DiscardPanel(limitPanel);
         MainPanelTest::TearDown();
     }
-    // A value entered on the limit panel, as the user commits it.
-    template <typename T> void enter(int control, T value)
-    {
-        SetCtrlVal(limitPanel, control, value);
-        on(limitPanel, control);
-    }
     // The verdict on the main display, then readings/passes/fails.
     std::string shown()
     {
@@ -47,15 +41,15 @@ TEST_F(LimitTest, EachReadingPassesOrFailsAboveOrBelow)
         {9.0, 11.0, 8.999999, "FAIL LOW 5 3 2"}, {-2e-6, -1e-6, -3e-6, "FAIL LOW 6 3 3"},
         {11.0, 9.0, 10.0, "FAIL HIGH 7 3 4"}, // crossed limits pass nothing
     };
-    enter(LIMIT_ENABLE, 1);
+    enter(limitPanel, LIMIT_ENABLE, 1);
     for (const auto &c : cases) {
-        enter(LIMIT_LOWER, c.lower);
-        enter(LIMIT_UPPER, c.upper);
+        enter(limitPanel, LIMIT_LOWER, c.lower);
+        enter(limitPanel, LIMIT_UPPER, c.upper);
         testReadingLimits(c.value);
         EXPECT_EQ(shown(), c.shown) << c.value;
     }
     on(limitPanel, LIMIT_RESET);
-    enter(LIMIT_ENABLE, 0);
+    enter(limitPanel, LIMIT_ENABLE, 0);
     testReadingLimits(100.0);
     EXPECT_EQ(shown(), " 0 0 0") << "reset, then off: nothing judged or counted";
 }
@@ -64,9 +58,9 @@ TEST_F(LimitTest, EachReadingPassesOrFailsAboveOrBelow)
 // give is neither counted nor left with the last verdict.
 TEST_F(LimitTest, ReadingsOfTheTimerAndNoReading)
 {
-    enter(LIMIT_LOWER, -1e12);
-    enter(LIMIT_UPPER, 1e12);
-    enter(LIMIT_ENABLE, 1);
+    enter(limitPanel, LIMIT_LOWER, -1e12);
+    enter(limitPanel, LIMIT_UPPER, 1e12);
+    enter(limitPanel, LIMIT_ENABLE, 1);
     press(MAIN_CONTINUOUS);
     for (const char *expected : {"PASS 1 1 0", " 1 1 0"}) {
         mainTicks();
@@ -77,7 +71,7 @@ TEST_F(LimitTest, ReadingsOfTheTimerAndNoReading)
 
 TEST_F(LimitTest, AFunctionChangeSwitchesTheTestOffAndTheUnitFollows)
 {
-    enter(LIMIT_ENABLE, 1);
+    enter(limitPanel, LIMIT_ENABLE, 1);
     testReadingLimits(0.0);
     press(MAIN_FN_05, EVENT_LEFT_CLICK); // a function in seconds
     EXPECT_EQ(std::make_tuple(shownOn<int>(limitPanel, LIMIT_ENABLE), text(MAIN_LIMIT_ANNUNCIATOR),

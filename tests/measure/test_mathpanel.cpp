@@ -3,8 +3,6 @@
 // what each change sends, and how refusals are reported.
 #include "measuretest.h"
 
-#include <map>
-
 namespace
 {
 
@@ -32,7 +30,7 @@ class MathPanel : public MainPanelTest
     }
 };
 
-TEST_F(MathPanel, GotFocusShowsTheModule)
+TEST_F(MathPanel, GotFocusShowsTheModuleAndCloseDiscardsThePanel)
 {
     EXPECT_EQ(shown(), module);
     char title[256] = "";
@@ -44,6 +42,11 @@ TEST_F(MathPanel, GotFocusShowsTheModule)
     uitest::CallPanelCallback(mathPanel, EVENT_GOT_FOCUS);
     EXPECT_EQ(shown(), std::make_tuple(1, 6.0, 4.0));
     EXPECT_EQ(reports(), "");
+    // Close discards the panel and calls nothing after the refused query.
+    const int loaded = uitest::LoadedPanelCount();
+    EXPECT_EQ(on(mathPanel, MATH_CLOSE), 0);
+    EXPECT_EQ(std::make_tuple(mathPanel, uitest::LoadedPanelCount(), calls()),
+              std::make_tuple(0, loaded - 1, "queryMathCalculation()"));
 }
 
 // Each change is one call with its flags; a refusal reports its action text
@@ -51,9 +54,7 @@ TEST_F(MathPanel, GotFocusShowsTheModule)
 // MATH, o and s change offset and scale.
 TEST_F(MathPanel, EachChangeSendsTheValueWithItsFlag)
 {
-    const std::map<char, std::pair<int, int>> events = {{'t', {MATH_ENABLE, EVENT_COMMIT}},
-                                                        {'o', {MATH_VALUE1, EVENT_VAL_CHANGED}},
-                                                        {'s', {MATH_VALUE2, EVENT_VAL_CHANGED}}};
+    const int controls[] = {MATH_ENABLE, MATH_VALUE1, MATH_VALUE2};
     const std::string m = "mathCalculation", q = " queryMathCalculation()", enable = "setting math enable",
                       value = "setting math offset";
     const struct {
@@ -84,24 +85,16 @@ TEST_F(MathPanel, EachChangeSendsTheValueWithItsFlag)
         accepted({kq3917e_mathCalculation(instrSession, 0, 2.5, 0, 4.0, 1)});
         drvtest::ClearCalls();
         uitest::ClearPopups();
-        if (c.refused) {
+        if (c.refused)
             drvtest::Refuse("kq3917e_mathCalculation", refusedStatus);
-        }
         SetCtrlVal(mathPanel, MATH_ENABLE_LED, c.led);
         SetCtrlVal(mathPanel, MATH_VALUE1, c.value1);
         SetCtrlVal(mathPanel, MATH_VALUE2, c.value2);
-        for (const char *event = c.events; *event; event++)
-            on(mathPanel, events.at(*event).first, events.at(*event).second);
+        for (const char *e = c.events; *e; e++)
+            on(mathPanel, controls[std::string("tos").find(*e)],
+               *e == 't' ? EVENT_COMMIT : EVENT_VAL_CHANGED);
         EXPECT_EQ(std::make_tuple(calls(), shown(), reports()), std::make_tuple(c.calls, c.after, c.reports));
     }
-}
-
-TEST_F(MathPanel, CloseDiscardsThePanel)
-{
-    const int loaded = uitest::LoadedPanelCount();
-    EXPECT_EQ(on(mathPanel, MATH_CLOSE), 0);
-    EXPECT_EQ(std::make_tuple(mathPanel, uitest::LoadedPanelCount(), calls()),
-              std::make_tuple(0, loaded - 1, ""));
 }
 
 // A button whose panel cannot be loaded says why instead of doing nothing.

@@ -17,7 +17,6 @@ class Stability : public FileTest
     {
         FileTest::SetUp();
         ASSERT_EQ(press(MAIN_STABILITY), 0);
-        ASSERT_GT(stabilityPanel, 0);
     }
     void TearDown() override
     {
