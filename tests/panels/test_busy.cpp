@@ -11,9 +11,6 @@
 #include <cstdio>
 #include <functional>
 
-namespace
-{
-
 class BusyTest : public MainPanelTest
 {
   protected:
@@ -104,5 +101,3 @@ TEST_F(BusyTest, QuitDuringALongReadClosesAtOnceAndExitsWithinTheBound)
         testing::ExitedWithCode(0), "closed");
     EXPECT_LT(clock.elapsed(), 10000) << "the read alone takes 10 s";
 }
-
-} // namespace
