@@ -25,21 +25,13 @@
 #include <string>
 #include <vector>
 
-// The program's callbacks.
-inline void registerProgramCallbacks()
-{
-    registerAppCallbacks();
-    registerMainPanelCallbacks();
-    registerMeasureCallbacks();
-}
-
 class MainPanelTest : public ::testing::Test
 {
   protected:
     static void SetUpTestSuite()
     {
         ASSERT_EQ(InitUIRuntime(0, nullptr), 1);
-        registerProgramCallbacks();
+        registerAppCallbacks(), registerMainPanelCallbacks(), registerMeasureCallbacks();
     }
 
     void SetUp() override
@@ -116,19 +108,12 @@ inline std::string text(int control, int panel = 0)
     return value;
 }
 
-// The status lamp's caption and whether it is lit.
-inline std::string lamp()
+// A control's label on MAIN.
+inline std::string label(int control)
 {
     char caption[64] = "";
-    GetCtrlAttribute(mainPanel, MAIN_STATUS_LED, ATTR_LABEL_TEXT, caption, sizeof caption);
-    return caption + std::string(val<int>(MAIN_STATUS_LED) ? "|lit" : "|dark");
-}
-
-// The run buttons' marks, Continuous's then Single's.
-inline std::string runMarks()
-{
-    return std::to_string(val<int>(MAIN_CONTINUOUS, ATTR_ACTIVE_MARK)) +
-           std::to_string(val<int>(MAIN_SINGLE, ATTR_ACTIVE_MARK));
+    GetCtrlAttribute(mainPanel, control, ATTR_LABEL_TEXT, caption, (int)sizeof caption);
+    return caption;
 }
 
 inline int press(int control, int event = EVENT_COMMIT)
@@ -148,22 +133,23 @@ template <typename... Control> std::vector<int> controls(Control... control)
     return {control...};
 }
 
-// LEDs on MAIN as a text of '0' and '1' (a gap in the list as a blank), and
-// the other way.
+// LEDs on MAIN (or an attribute of theirs) as a text of '0' and '1' (a gap
+// in the list as a blank), and the other way.
 const int gap = -1;
 
-inline std::string leds(const std::vector<int> &controls)
+inline std::string leds(const std::vector<int> &controls, int attribute = -1)
 {
     std::string lit;
     for (int control : controls)
-        lit += control == gap ? ' ' : val<int>(control) ? '1' : '0';
+        lit += control == gap ? ' ' : val<int>(control, attribute) ? '1' : '0';
     return lit;
 }
 
-inline void setLeds(const std::vector<int> &controls, const std::string &lit)
+inline void setLeds(const std::vector<int> &controls, const std::string &lit, int attribute = -1)
 {
     for (size_t i = 0; i < controls.size(); i++)
-        SetCtrlVal(mainPanel, controls[i], lit[i] == '1' ? 1 : 0);
+        attribute < 0 ? SetCtrlVal(mainPanel, controls[i], lit[i] == '1' ? 1 : 0)
+                      : SetCtrlAttribute(mainPanel, controls[i], attribute, lit[i] == '1' ? 1 : 0);
 }
 
 // Settings made on the module directly, in order; each must be accepted.

@@ -4,10 +4,6 @@
 #include "mainpaneltest.h"
 
 #include <algorithm>
-#include <cstring>
-
-namespace
-{
 
 // The LEDs that the eighteen input setting queries write, in groups.
 const std::vector<int> inputLeds = controls(
@@ -22,7 +18,7 @@ const std::vector<int> inputLeds = controls(
 const std::string allLit = "1111 1 111 111 1111 1111 1 11 11 111 11 1 111";
 
 // The LEDs after a refresh from all lit, and what it reported.
-std::string refreshedLeds(ViStatus status = refusedStatus)
+static std::string refreshedLeds(ViStatus status = refusedStatus)
 {
     setLeds(inputLeds, allLit);
     refreshMainPanel();
@@ -56,12 +52,11 @@ TEST_F(MainPanelTest, InputSettingsShowTheModulesAnswers)
 // control, text or range changes.
 TEST_F(MainPanelTest, SilentModuleReportsEveryQueryAndChangesNothing)
 {
-    setLeds(inputLeds, allLit);
     SetCtrlVal(mainPanel, MAIN_READING, "kept");
     SetCtrlVal(mainPanel, MAIN_UNITS, "kept");
     SetCtrlVal(mainPanel, MAIN_RESOLUTION, 11);
     auto shown = [] {
-        std::string all = leds(inputLeds) + text(MAIN_READING) + text(MAIN_UNITS);
+        std::string all = text(MAIN_READING) + text(MAIN_UNITS);
         for (int control :
              controls(MAIN_FN_00, MAIN_RESOLUTION, MAIN_APERTURE, MAIN_TRIG_LEVEL_1, MAIN_TRIG_LEVEL_2,
                       MAIN_START_ARM_SOURCE, MAIN_EXT_ARM_LEVEL, MAIN_DELAY, MAIN_GATE_OUTPUT))
@@ -70,12 +65,11 @@ TEST_F(MainPanelTest, SilentModuleReportsEveryQueryAndChangesNothing)
     };
     const std::string before = shown();
     drvtest::RefuseAll(refusedStatus);
-    refreshMainPanel();
     // One report per query, in order, from the function to the standard.
-    const std::string texts = reports();
-    EXPECT_EQ(texts.substr(0, 24) + texts.substr(texts.rfind('|')) +
+    const std::string texts = refreshedLeds();
+    EXPECT_EQ(texts.substr(0, allLit.size() + 25) + texts.substr(texts.rfind('|')) +
                   std::to_string(std::count(texts.begin(), texts.end(), '|')),
-              "reading function setting|reading reference standard setting22");
+              allLit + "|reading function setting|reading reference standard setting23");
     EXPECT_EQ(shown(), before);
 }
 
@@ -102,33 +96,27 @@ TEST_F(MainPanelTest, MainRefreshFollowsAFunctionChange)
     }
 }
 
-// Per function: the unit (unknown codes keep the last one, "-" none), then
-// which of the totalize and the input controls are dimmed (D).
+// Per function: the unit (unknown codes keep the last one), then
+// which of the totalize and the input controls are dimmed, from all dimmed
+// and from none.
 TEST_F(MainPanelTest, FunctionDecidesUnitAndDimming)
 {
-    const int dimmable[] = {MAIN_GATE,      MAIN_GATE_LED,         MAIN_CLEAR_COUNTS, MAIN_DELAY_BUTTON,
-                            MAIN_DELAY,     MAIN_CHANNEL_COUPLING, MAIN_IN1_ATTEN,    MAIN_IN1_TRIG_MODE,
-                            MAIN_IN2_ATTEN, MAIN_IN2_TRIG_MODE,    MAIN_SLOPE};
+    const std::vector<int> dimmable = controls(
+        MAIN_GATE, MAIN_GATE_LED, MAIN_CLEAR_COUNTS, MAIN_DELAY_BUTTON, MAIN_DELAY, MAIN_CHANNEL_COUPLING,
+        MAIN_IN1_ATTEN, MAIN_IN1_TRIG_MODE, MAIN_IN2_ATTEN, MAIN_IN2_TRIG_MODE, MAIN_SLOPE);
     const std::pair<int16_t, const char *> cases[] = {
-        {0, "Hz DDDDDEEEDDE"},    {1, "Hz DDDDDEDDEEE"},    {2, "sec DDDDDEEEDDE"},
-        {3, "sec DDDDDEDDEEE"},   {4, "sec DDDEEEEEEEE"},   {5, "sec DDDEEEEEEEE"},
-        {6, "- DDDDDEEEEEE"},     {7, "- DDDDDEEEEEE"},     {8, "- EEEDDEEEEEE"},
-        {9, "- EEEDDEEEEEE"},     {10, "- DDDDDEEEEEE"},    {11, "Hz DDDDDEEEEEE"},
-        {12, "deg DDDDDEEEEEE"},  {13, "deg DDDDDEEEEEE"},  {14, "sec DDDDDDDDDDD"},
-        {17, "sec DDDDDDDDDDD"},  {18, "v DDDDDDDDEEE"},    {19, "v DDDDDDEEDDE"},
-        {22, "v DDDDDDDDEEE"},    {23, "v DDDDDDEEDDE"},    {24, "% DDDDDDDDDDD"},
-        {25, "prev DDDDDEEEEEE"}, {-1, "prev DDDDDEEEEEE"}, {32767, "prev DDDDDEEEEEE"}};
-    for (auto [function, shown] : cases) {
-        SetCtrlVal(mainPanel, MAIN_UNITS, "prev");
-        for (int i = 0; i < 11; i++) // each the other way first
-            SetCtrlAttribute(mainPanel, dimmable[i], ATTR_DIMMED, shown[strlen(shown) - 11 + i] == 'E');
-        showFunctionUnits(settings.function = function);
-        refreshInputSettings();
-        std::string dimming = (text(MAIN_UNITS).empty() ? "-" : text(MAIN_UNITS)) + " ";
-        for (int control : dimmable)
-            dimming += val<int>(control, ATTR_DIMMED) ? 'D' : 'E';
-        EXPECT_EQ(dimming, shown) << function;
-    }
+        {0, "Hz 11111000110"},   {1, "Hz 11111011000"},   {2, "sec 11111000110"},  {3, "sec 11111011000"},
+        {4, "sec 11100000000"},  {5, "sec 11100000000"},  {6, " 11111000000"},     {7, " 11111000000"},
+        {8, " 00011000000"},     {9, " 00011000000"},     {10, " 11111000000"},    {11, "Hz 11111000000"},
+        {12, "deg 11111000000"}, {13, "deg 11111000000"}, {14, "sec 11111111111"}, {17, "sec 11111111111"},
+        {18, "v 11111111000"},   {19, "v 11111100110"},   {22, "v 11111111000"},   {23, "v 11111100110"},
+        {24, "% 11111111111"},   {25, "? 11111000000"},   {-1, "? 11111000000"},   {32767, "? 11111000000"}};
+    for (auto [function, shown] : cases)
+        for (const char *from : {"00000000000", "11111111111"}) {
+            SetCtrlVal(mainPanel, MAIN_UNITS, "?");
+            setLeds(dimmable, from, ATTR_DIMMED);
+            showFunctionUnits(settings.function = function);
+            refreshInputSettings();
+            EXPECT_EQ(text(MAIN_UNITS) + " " + leds(dimmable, ATTR_DIMMED), shown) << function << " " << from;
+        }
 }
-
-} // namespace

@@ -3,9 +3,6 @@
 // module, refusals in one report, and files that must change nothing.
 #include "mainpaneltest.h"
 
-namespace
-{
-
 class SetupTest : public FileTest
 {
   protected:
@@ -98,5 +95,3 @@ TEST_F(SetupTest, FilesThatChangeNothingAndNoFileWithoutEverySetting)
     // The folder of the last file is offered first.
     EXPECT_EQ(uitest::FileDialogs().back().defaultDirectory, dir.path().toStdString());
 }
-
-} // namespace

@@ -4,16 +4,13 @@
 #include "mainpaneltest.h"
 #include "maintenance.h"
 
-namespace
-{
-
-std::string display()
+static std::string display()
 {
     return text(MAIN_READING) + "|" + text(MAIN_ANNUNCIATOR);
 }
 
 // A reading of the 100 kHz signal and no annunciator.
-bool goodReading()
+static bool goodReading()
 {
     const std::string shown = display();
     return shown.find("E+03  |") != std::string::npos && shown.back() == '|' && shown[0] != '-';
@@ -50,5 +47,3 @@ TEST_F(MainPanelTest, FailedReadingsShowDashesAndWhy)
     EXPECT_TRUE(goodReading()) << display();
     EXPECT_EQ(uitest::Popups().size(), 0u);
 }
-
-} // namespace
