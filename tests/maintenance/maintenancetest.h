@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 inline const ViStatus kError = -1074001000; // a status with no text of its own
 enum { IGNORE = 1, DEMO = 2, EXIT = 3 };    // the error popup's buttons
@@ -55,12 +56,9 @@ class MaintenanceTest : public ::testing::Test
     {
         drvtest::StopRecording();
         drvtest::ClearRefusals();
-        for (int *panel : {&configSysPanel, &fticPanel, &nvmPanel, &mainPanel}) {
-            DiscardPanel(*panel); // 0: no panel, nothing done
-            *panel = 0;
-        }
+        for (int *panel : {&configSysPanel, &fticPanel, &nvmPanel, &mainPanel})
+            DiscardPanel(std::exchange(*panel, 0)); // 0: no panel, nothing done
         uitest::Deactivate();
-        demoMode = 0;
     }
 
     // A new chassis text stands up fresh module models; `switches` are its
@@ -74,11 +72,8 @@ class MaintenanceTest : public ::testing::Test
         ASSERT_EQ(kq3917e_simulate(0), VI_SUCCESS);
         ASSERT_EQ(kq3917e_init(device.c_str(), 1, 1, &instrSession), VI_SUCCESS);
         snprintf(resourceName, sizeof resourceName, "%s", device.c_str());
-        for (auto [panel, id] : {std::pair{&fticPanel, FTIC}, {&nvmPanel, NVM}}) {
-            if (*panel == 0) {
-                ASSERT_GT(*panel = LoadPanel(0, RESOURCE_FILE, id), 0);
-            }
-        }
+        for (auto [panel, id] : {std::pair{&fticPanel, FTIC}, {&nvmPanel, NVM}})
+            *panel = *panel ? *panel : LoadPanel(0, RESOURCE_FILE, id);
         drvtest::ClearCalls();
         uitest::Activate(); // no popup answers or dialogs left from before
     }
@@ -91,24 +86,19 @@ class MaintenanceTest : public ::testing::Test
         drvtest::ClearCalls();
     }
 
-  public:
     // As MAIN's SYSTEM button opens it, unless it is open.
     static void openSystemPanel()
     {
         if (configSysPanel == 0) {
-            ASSERT_EQ(uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT), 0);
+            uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT);
             ASSERT_GT(configSysPanel, 0);
         }
     }
 
-    static int press(int control, int event = EVENT_COMMIT)
-    {
-        return uitest::CallCtrlCallback(configSysPanel, control, event);
-    }
+    static void press(int c, int event = EVENT_COMMIT) { uitest::CallCtrlCallback(configSysPanel, c, event); }
 
     // A fresh start for the next action: the named operation returns status,
-    // the popups are answered in order (0s skipped),
-    // nothing recorded yet.
+    // the popups are answered in order (0s skipped), nothing recorded yet.
     static void refuse(const std::string &operation, ViStatus status, std::vector<int> answers = {})
     {
         drvtest::ClearRefusals();
@@ -127,14 +117,22 @@ template <typename T = int> T value(int panel, int control)
     return v;
 }
 
+// f(item) for each item, the empty ones left out, joined by `separator`.
+template <typename Items, typename F>
+std::string joined(const Items &items, const std::string &separator, F f)
+{
+    std::string all;
+    for (const auto &item : items) {
+        const std::string one = f(item);
+        all += all.empty() || one.empty() ? one : separator + one;
+    }
+    return all;
+}
+
 // Integer values of controls joined by blanks.
 inline std::string values(int panel, std::initializer_list<int> controls)
 {
-    std::string all;
-    for (int control : controls) {
-        all += (all.empty() ? "" : " ") + std::to_string(value(panel, control));
-    }
-    return all;
+    return joined(controls, " ", [&](int control) { return std::to_string(value(panel, control)); });
 }
 
 // A control's text, or with an attribute that text attribute of it; with
@@ -160,23 +158,16 @@ inline void chooseMenuItem(int panel, const char *item)
 // message look-ups left out, joined by blanks.
 inline std::string calls()
 {
-    std::string text;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        if (call.name != "kq3917e_error_message") {
-            text += (text.empty() ? "" : " ") + call.name.substr(8) + "(" + call.args + ")";
-        }
-    }
-    return text;
+    return joined(drvtest::Calls(), " ", [](const drvtest::Call &call) {
+        return call.name == "kq3917e_error_message" ? "" : call.name.substr(8) + "(" + call.args + ")";
+    });
 }
 
 // The popups so far (or those of a kind or title) as "title: text", joined by '|'.
 inline std::string popups(const std::string &only = "")
 {
-    std::string text;
-    for (const uitest::PopupRecord &popup : uitest::Popups()) {
-        if (only.empty() || only == popup.kind || only == popup.title) {
-            text += (text.empty() ? "" : "|") + popup.title + ": " + popup.text;
-        }
-    }
-    return text;
+    return joined(uitest::Popups(), "|", [&](const uitest::PopupRecord &popup) {
+        return only.empty() || only == popup.kind || only == popup.title ? popup.title + ": " + popup.text
+                                                                         : "";
+    });
 }

@@ -76,15 +76,13 @@ TEST_F(MaintenanceTest, ActionsReportUnderTheDriverNameAndTheAnswersAct)
         SCOPED_TRACE(sent);
         openSystemPanel();
         demoMode = 0;
-        if (entry >= 0) {
+        if (entry >= 0)
             SetCtrlVal(configSysPanel, control, entry);
-        }
         refuse("kq3917e_" + sent.substr(0, sent.find('(')), status, {answer, 1});
         press(control, entry >= 0 ? EVENT_VAL_CHANGED : EVENT_COMMIT);
         std::string popped;
-        for (const uitest::PopupRecord &popup : uitest::Popups()) {
+        for (const uitest::PopupRecord &popup : uitest::Popups())
             popped += popup.title + ": " + popup.text.substr(0, popup.text.find(" returned")) + "|";
-        }
         EXPECT_EQ(
             std::make_tuple(calls().substr(0, calls().find(" queryMeasRes()")), popped, configSysPanel > 0),
             std::make_tuple(sent, shown, stays));
@@ -152,9 +150,8 @@ TEST_F(MaintenanceTest, ResetWritesTheRecordAndShowsTheModule)
             std::make_tuple(calls().rfind("resetCounter() queryMeasurement() ", 0), continuousMode, mark),
             std::make_tuple(0u, 0, 0));
         std::string lit;
-        for (int code = 0; code < FUNCTION_COUNT; code++) {
+        for (int code = 0; code < FUNCTION_COUNT; code++)
             lit += value(mainPanel, functionControls[code]) ? std::to_string(code) + " " : "";
-        }
         if (silent) {
             EXPECT_EQ(std::make_tuple(settings.function, settings.aperture, settings.resolution,
                                       settings.in1Level, settings.in2TrigMode, settings.extArmSource,
