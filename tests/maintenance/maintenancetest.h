@@ -43,9 +43,8 @@ class MaintenanceTest : public ::testing::Test
         uitest::Activate();
         drvtest::ResetDriver();
         kq3917e_simulate(1);
-        demoMode = 0;
+        demoMode = calibrationMode[0] = calibrationMode[1] = 0;
         instrSession = 1;
-        calibrationMode[0] = calibrationMode[1] = 0;
         resetMainPanelState();
         ASSERT_GT(mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN), 0);
         openSystemPanel();
@@ -97,6 +96,9 @@ class MaintenanceTest : public ::testing::Test
 
     static void press(int c, int event = EVENT_COMMIT) { uitest::CallCtrlCallback(configSysPanel, c, event); }
 
+    // Chooses a menu item as the user does: its Qt action fires.
+    static void choose(int p, const char *m) { uitest::PanelWidget(p)->findChild<QAction *>(m)->trigger(); }
+
     // A fresh start for the next action: the named operation returns status,
     // the popups are answered in order (0s skipped), nothing recorded yet.
     static void refuse(const std::string &operation, ViStatus status, std::vector<int> answers = {})
@@ -144,14 +146,6 @@ inline std::string text(int panel, int control, int attribute = 0)
            : attribute  ? GetCtrlAttribute(panel, control, attribute, v, sizeof v)
                         : GetCtrlVal(panel, control, v));
     return v;
-}
-
-// Chooses a menu item as the user does: its Qt action fires.
-inline void chooseMenuItem(int panel, const char *item)
-{
-    QAction *action = uitest::PanelWidget(panel)->findChild<QAction *>(item);
-    ASSERT_NE(action, nullptr) << item;
-    action->trigger();
 }
 
 // The driver calls so far as "name(arguments)", prefix and the reporters'

@@ -18,15 +18,12 @@ struct CalibrationTest : MaintenanceTest {
     {
         MaintenanceTest::SetUp();
         openModule();
+        // Distinct codes in every DAC, so that a swapped index shows.
+        for (ViInt16 dac = 1; dac <= 14; dac++)
+            ASSERT_EQ(kq3917e_confCalibrationDAC(instrSession, dac, ViInt16(100 + dac)), VI_SUCCESS);
+        drvtest::ClearCalls();
     }
 };
-
-// Distinct codes in every DAC, so that a swapped index shows.
-void setDistinctCodes()
-{
-    for (ViInt16 dac = 1; dac <= 14; dac++)
-        ASSERT_EQ(kq3917e_confCalibrationDAC(instrSession, dac, static_cast<ViInt16>(100 + dac)), VI_SUCCESS);
-}
 
 TEST_F(CalibrationTest, FocusReadsTheModuleInOrder)
 {
@@ -51,18 +48,15 @@ TEST_F(CalibrationTest, FocusReadsTheModuleInOrder)
             {0, 0, 0, 0, 0, "kq3917e_queryInputHysteresis", reads(2, 9),
              codes + "2 112 113 114 109 | 0 0 0 0"},
         };
-    setDistinctCodes();
     for (const auto &[demo, hysteresis1, hysteresis2, mode1, mode2, refused, sent, state] : cases) {
         SCOPED_TRACE(testing::Message() << demo << refused << hysteresis1 << hysteresis2 << mode1 << mode2);
         demonstration(0);
         kq3917e_confInputHysteresis(instrSession, 1, hysteresis1);
         kq3917e_confInputHysteresis(instrSession, 2, hysteresis2);
-        DiscardPanel(fticPanel);
-        fticPanel = LoadPanel(0, RESOURCE_FILE, FTIC);
+        DiscardPanel(std::exchange(fticPanel, LoadPanel(0, RESOURCE_FILE, FTIC)));
         for (int control : toggles)
             SetCtrlVal(fticPanel, control, control == FTIC_IN1_MEASURE || control == FTIC_IN2_MEASURE);
-        calibrationMode[0] = mode1;
-        calibrationMode[1] = mode2;
+        std::tie(calibrationMode[0], calibrationMode[1]) = std::tie(mode1, mode2);
         demonstration(demo);
         refuse(refused, kError);
         uitest::CallPanelCallback(fticPanel, EVENT_GOT_FOCUS);
@@ -94,7 +88,6 @@ TEST_F(CalibrationTest, CommitsSendWhatTheControlSays)
         {2, FTIC_IN2_THRESHOLD, 0, 200, "confCalibrationDAC(9,200) | 0 200"},
         {2, FTIC_IN2_DAC14, 1, 3, "confCalibrationDAC(14,3) | 1 77"},
     };
-    setDistinctCodes();
     for (const auto &[input, control, lit, entry, expected] : cases) {
         const int led = input == 2 ? FTIC_IN2_HYST_LED : FTIC_IN1_HYST_LED;
         const int threshold = input == 2 ? FTIC_IN2_THRESHOLD : FTIC_IN1_THRESHOLD;
@@ -117,7 +110,6 @@ TEST_F(CalibrationTest, UnreadThresholdIsNeverSent)
     for (auto [button, threshold, otherDac] : {std::tuple{FTIC_IN1_HYSTERESIS, FTIC_IN1_THRESHOLD, 1},
                                                {FTIC_IN2_HYSTERESIS, FTIC_IN2_THRESHOLD, 8}}) {
         SCOPED_TRACE(otherDac);
-        ASSERT_EQ(kq3917e_confCalibrationDAC(instrSession, otherDac, (ViInt16)(100 + otherDac)), VI_SUCCESS);
         uitest::CallPanelCallback(fticPanel, EVENT_GOT_FOCUS);
         QWidget *field = uitest::ControlWidget(fticPanel, threshold);
         auto state = [&, threshold = threshold] {
@@ -158,7 +150,7 @@ TEST_F(CalibrationTest, TogglesAndClosingSwitchTheCalibrationMeasurement)
         demonstration(demo);
         DisplayPanel(fticPanel);
         if (action == FTICMENU_CLOSE) {
-            chooseMenuItem(fticPanel, "FTICMENU_CLOSE");
+            choose(fticPanel, "FTICMENU_CLOSE");
         } else if (action == 0) {
             uitest::PanelWidget(fticPanel)->close(); // the window's own close box
         } else {
@@ -184,6 +176,7 @@ TEST_F(CalibrationTest, TogglesAndClosingSwitchTheCalibrationMeasurement)
 // holds. An input's reading leaves the other input's LED as it was.
 TEST_F(CalibrationTest, CalibrationReadingsHoldBackEveryOtherMode)
 {
+    openModule(); // a fresh module, its DACs at their reset codes
     for (auto [reading, outside] :
          {std::pair{99999.0, 0}, {100001.0, 0}, {99998.9, 1}, {100001.1, 1}, {std::nan(""), 1}})
         EXPECT_EQ(outsideCalibrationBand(reading), outside) << reading;
@@ -303,7 +296,7 @@ TEST_F(CalibrationTest, StoringReportsAFailure)
             demonstration(demo);
             DisplayPanel(*panel);
             refuse(operation, status);
-            chooseMenuItem(*panel, item);
+            choose(*panel, item);
             char message[KQ3917E_MESSAGE_SIZE] = "";
             kq3917e_error_message(instrSession, status, message);
             EXPECT_EQ(calls() + "|" + popups() + (uitest::PanelWidget(*panel)->isVisible() ? "|shown" : ""),
