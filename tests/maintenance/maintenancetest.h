@@ -47,7 +47,7 @@ class MaintenanceTest : public ::testing::Test
         instrSession = 1;
         resetMainPanelState();
         ASSERT_GT(mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN), 0);
-        openSystemPanel();
+        uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT); // opens CONFIGSYS
         drvtest::StartRecording();
     }
 
@@ -83,15 +83,6 @@ class MaintenanceTest : public ::testing::Test
         demoMode = on;
         kq3917e_simulate(static_cast<ViInt16>(on));
         drvtest::ClearCalls();
-    }
-
-    // As MAIN's SYSTEM button opens it, unless it is open.
-    static void openSystemPanel()
-    {
-        if (configSysPanel == 0) {
-            uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT);
-            ASSERT_GT(configSysPanel, 0);
-        }
     }
 
     static void press(int c, int event = EVENT_COMMIT) { uitest::CallCtrlCallback(configSysPanel, c, event); }

@@ -23,6 +23,8 @@ struct CalibrationTest : MaintenanceTest {
             ASSERT_EQ(kq3917e_confCalibrationDAC(instrSession, dac, ViInt16(100 + dac)), VI_SUCCESS);
         drvtest::ClearCalls();
     }
+
+    static QLineEdit *field(int c) { return qobject_cast<QLineEdit *>(uitest::ControlWidget(nvmPanel, c)); }
 };
 
 TEST_F(CalibrationTest, FocusReadsTheModuleInOrder)
@@ -226,11 +228,6 @@ TEST_F(CalibrationTest, CalibrationReadingsHoldBackEveryOtherMode)
 
 const std::pair<int, ViInt16> fields[] = {{NVM_DATA_1, 1}, {NVM_DATA_2, 2}, {NVM_DATA_3, 3}, {NVM_DATA_5, 5},
                                           {NVM_DATA_6, 6}, {NVM_DATA_7, 7}, {NVM_DATA_8, 8}};
-
-QLineEdit *field(int control)
-{
-    return qobject_cast<QLineEdit *>(uitest::ControlWidget(nvmPanel, control));
-}
 
 // Item 1 holds the longest text the module keeps, multi-byte characters and
 // all: it passes the shared buffer whole.
