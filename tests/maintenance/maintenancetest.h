@@ -110,14 +110,13 @@ template <typename T = int> T value(int panel, int control)
     return v;
 }
 
-// f(item) for each item, the empty ones left out, joined by `separator`.
-template <typename Items, typename F>
-std::string joined(const Items &items, const std::string &separator, F f)
+// f(item) for each item, the empty ones left out, joined by `sep`.
+template <typename Items, typename F> std::string joined(const Items &items, const std::string &sep, F f)
 {
     std::string all;
     for (const auto &item : items) {
         const std::string one = f(item);
-        all += all.empty() || one.empty() ? one : separator + one;
+        all += all.empty() || one.empty() ? one : sep + one;
     }
     return all;
 }
