@@ -53,8 +53,6 @@ class MaintenanceTest : public ::testing::Test
 
     void TearDown() override
     {
-        drvtest::StopRecording();
-        drvtest::ClearRefusals();
         for (int *panel : {&configSysPanel, &fticPanel, &nvmPanel, &mainPanel})
             DiscardPanel(std::exchange(*panel, 0)); // 0: no panel, nothing done
         uitest::Deactivate();

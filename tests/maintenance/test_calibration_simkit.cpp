@@ -112,9 +112,9 @@ TEST_F(CalibrationTest, UnreadThresholdIsNeverSent)
                                                {FTIC_IN2_HYSTERESIS, FTIC_IN2_THRESHOLD, 8}}) {
         SCOPED_TRACE(otherDac);
         uitest::CallPanelCallback(fticPanel, EVENT_GOT_FOCUS);
-        QWidget *field = uitest::ControlWidget(fticPanel, threshold);
-        auto state = [&, threshold = threshold] {
-            return std::to_string(value(fticPanel, threshold)) + (field->isEnabled() ? " " : " dimmed ") +
+        auto state = [threshold = threshold] {
+            return std::to_string(value(fticPanel, threshold)) +
+                   (uitest::ControlWidget(fticPanel, threshold)->isEnabled() ? " " : " dimmed ") +
                    text(fticPanel, threshold, ATTR_LABEL_TEXT);
         };
         const std::string code = std::to_string(100 + otherDac), before = code + " THRESHOLD DAC";

@@ -23,13 +23,12 @@ TEST_F(MaintenanceTest, FocusShowsOnlyWhatWasReadExactly)
     drvtest::SimModule().setPostResult(-7);
     const std::string read = "4321 -7 TIMEOUT|POWER-ON TEST",
                       unread = "10000 77 TIMEOUT (NOT READ)|POWER-ON TEST (NOT READ)";
-    // demoMode, refusal of both reads -> timeout, power-on result, captions
+    // demoMode, refusal of every call -> timeout, power-on result, captions
     for (auto [demo, refusal, shown] :
          {std::tuple{0, 0, read}, {0, kWarning, unread}, {1, 0, unread}, {0, 0, read}}) {
         SetCtrlVal(configSysPanel, CONFIGSYS_TIMEOUT, 10000);
         SetCtrlVal(configSysPanel, CONFIGSYS_POST_RESULT, (int16_t)77);
-        refuse("kq3917e_readSystTimeout", refusal);
-        drvtest::Refuse("kq3917e_queryPostResult", refusal);
+        drvtest::RefuseAll(refusal);
         demoMode = demo;
         uitest::CallPanelCallback(configSysPanel, EVENT_GOT_FOCUS);
         EXPECT_EQ(values(configSysPanel, {CONFIGSYS_TIMEOUT}) + " " +
@@ -66,8 +65,7 @@ TEST_F(MaintenanceTest, ActionsReportUnderTheDriverNameAndTheAnswersAct)
     };
     for (const auto &[control, entry, status, answer, sent, result] : rows) {
         SCOPED_TRACE(sent);
-        if (configSysPanel == 0) // closed by the last "Exit"
-            uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT);
+        uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT); // again after an "Exit"
         demoMode = 0;
         if (entry >= 0)
             SetCtrlVal(configSysPanel, control, entry);
