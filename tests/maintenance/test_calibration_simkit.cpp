@@ -40,16 +40,14 @@ TEST_F(CalibrationTest, FocusReadsTheModuleInOrder)
     const std::string fresh = "2048 2048 2048 128 2048 2048 2048 128", codes = "105 106 107 10";
     const auto toggles = {FTIC_IN1_HYST_LED, FTIC_IN2_HYST_LED, FTIC_IN1_MEASURE, FTIC_IN2_MEASURE};
     // demo, hysteresis of each input, calibration flags, refused query -> calls, panel
-    const std::tuple<int, ViUInt16, ViUInt16, int16_t, int16_t, const char *, std::string, std::string>
-        cases[] = {
-            {0, 0, 1, 1, 1, "", reads(1, 9), codes + "1 112 113 114 109 | 1 0 1 0"},
-            {0, 1, 0, 0, 1, "", reads(2, 8), codes + "2 112 113 114 108 | 0 1 0 1"},
-            {1, 0, 1, 1, 0, "", "", fresh + " | 0 0 1 1"},
-            // A failed query leaves its control; the threshold follows the LED.
-            {0, 0, 1, 0, 0, "kq3917e_queryCalibrationDAC", reads(1, 9), fresh + " | 1 0 0 0"},
-            {0, 0, 0, 0, 0, "kq3917e_queryInputHysteresis", reads(2, 9),
-             codes + "2 112 113 114 109 | 0 0 0 0"},
-        };
+    const std::tuple<int, int, int, int, int, const char *, std::string, std::string> cases[] = {
+        {0, 0, 1, 1, 1, "", reads(1, 9), codes + "1 112 113 114 109 | 1 0 1 0"},
+        {0, 1, 0, 0, 1, "", reads(2, 8), codes + "2 112 113 114 108 | 0 1 0 1"},
+        {1, 0, 1, 1, 0, "", "", fresh + " | 0 0 1 1"},
+        // A failed query leaves its control; the threshold follows the LED.
+        {0, 0, 1, 0, 0, "kq3917e_queryCalibrationDAC", reads(1, 9), fresh + " | 1 0 0 0"},
+        {0, 0, 0, 0, 0, "kq3917e_queryInputHysteresis", reads(2, 9), codes + "2 112 113 114 109 | 0 0 0 0"},
+    };
     for (const auto &[demo, hysteresis1, hysteresis2, mode1, mode2, refused, sent, state] : cases) {
         SCOPED_TRACE(testing::Message() << demo << refused << hysteresis1 << hysteresis2 << mode1 << mode2);
         demonstration(0);
@@ -141,24 +139,22 @@ TEST_F(CalibrationTest, TogglesAndClosingSwitchTheCalibrationMeasurement)
                       in2 = "confMeasurement(1) setSystTimeout(1)";
     // click, menu item or close box; demonstration mode -> calls, flags and toggles, shown
     const std::tuple<int, int, std::string, const char *> steps[] = {
-        {FTIC_IN1_MEASURE, 0, in1, "1 0 1 0 shown"}, {FTIC_IN2_MEASURE, 0, in2, "0 1 0 1 shown"},
-        {FTICMENU_CLOSE, 0, "", "0 1 0 1"},          {0, 0, "", "0 0 0 1"},
-        {FTIC_IN1_MEASURE, 0, in1, "1 0 1 0 shown"}, {0, 1, "", "0 0 1 0"},
-        {FTIC_IN2_MEASURE, 0, in2, "0 1 0 1 shown"}, {FTIC_IN2_MEASURE, 0, "", "0 0 0 0 shown"},
-        {FTIC_IN2_MEASURE, 1, "", "0 0 0 1 shown"}};
+        {FTIC_IN1_MEASURE, 0, in1, "{ 1, 0 } 1 0 shown"}, {FTIC_IN2_MEASURE, 0, in2, "{ 0, 1 } 0 1 shown"},
+        {FTICMENU_CLOSE, 0, "", "{ 0, 1 } 0 1"},          {0, 0, "", "{ 0, 0 } 0 1"},
+        {FTIC_IN1_MEASURE, 0, in1, "{ 1, 0 } 1 0 shown"}, {0, 1, "", "{ 0, 0 } 1 0"},
+        {FTIC_IN2_MEASURE, 0, in2, "{ 0, 1 } 0 1 shown"}, {FTIC_IN2_MEASURE, 0, "", "{ 0, 0 } 0 0 shown"},
+        {FTIC_IN2_MEASURE, 1, "", "{ 0, 0 } 0 1 shown"}};
     for (const auto &[action, demo, sent, state] : steps) {
         SCOPED_TRACE(testing::Message() << action << " demo " << demo);
         demonstration(demo);
         DisplayPanel(fticPanel);
-        if (action == FTICMENU_CLOSE) {
+        if (action == FTICMENU_CLOSE)
             choose(fticPanel, "FTICMENU_CLOSE");
-        } else if (action == 0) {
+        else if (action == 0)
             uitest::PanelWidget(fticPanel)->close(); // the window's own close box
-        } else {
+        else
             QTest::mouseClick(uitest::ControlWidget(fticPanel, action), Qt::LeftButton);
-        }
-        EXPECT_EQ(calls() + "|" + std::to_string(calibrationMode[0]) + " " +
-                      std::to_string(calibrationMode[1]) + " " +
+        EXPECT_EQ(calls() + "|" + testing::PrintToString(calibrationMode) + " " +
                       values(fticPanel, {FTIC_IN1_MEASURE, FTIC_IN2_MEASURE}) +
                       (uitest::PanelWidget(fticPanel)->isVisible() ? " shown" : ""),
                   sent + "|" + state);

@@ -145,8 +145,8 @@ TEST_F(FirmwareTest, TransfersEndAsTheModuleAnswers)
 
 TEST_F(FirmwareTest, NothingIsSentWithoutAFileAModuleAndTheUsersYes)
 {
-    const std::string big = imageFile("big.bin", 67107841L, 0); // one byte beyond 65,535 full blocks
-    const std::string image = imageFile("image.bin", 3000);
+    // big: one byte beyond 65,535 full blocks
+    const std::string image = imageFile("image.bin", 3000), big = imageFile("big.bin", 67107841L, 0);
     SetCtrlVal(mainPanel, MAIN_SLOT, "5");
     // path, dialog result, answer to the confirmation, demonstration mode -> message
     const std::tuple<std::string, int, int, int, std::string> rows[] = {
