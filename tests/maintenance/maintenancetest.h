@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 inline const ViStatus kError = -1074001000; // a status with no text of its own
 enum { IGNORE = 1, DEMO = 2, EXIT = 3 };    // the error popup's buttons
@@ -42,25 +43,19 @@ class MaintenanceTest : public ::testing::Test
         uitest::Activate();
         drvtest::ResetDriver();
         kq3917e_simulate(1);
-        demoMode = 0;
+        demoMode = calibrationMode[0] = calibrationMode[1] = 0;
         instrSession = 1;
-        calibrationMode[0] = calibrationMode[1] = 0;
         resetMainPanelState();
         ASSERT_GT(mainPanel = LoadPanel(0, RESOURCE_FILE, MAIN), 0);
-        openSystemPanel();
+        uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT); // opens CONFIGSYS
         drvtest::StartRecording();
     }
 
     void TearDown() override
     {
-        drvtest::StopRecording();
-        drvtest::ClearRefusals();
-        for (int *panel : {&configSysPanel, &fticPanel, &nvmPanel, &mainPanel}) {
-            DiscardPanel(*panel); // 0: no panel, nothing done
-            *panel = 0;
-        }
+        for (int *panel : {&configSysPanel, &fticPanel, &nvmPanel, &mainPanel})
+            DiscardPanel(std::exchange(*panel, 0)); // 0: no panel, nothing done
         uitest::Deactivate();
-        demoMode = 0;
     }
 
     // A new chassis text stands up fresh module models; `switches` are its
@@ -74,11 +69,8 @@ class MaintenanceTest : public ::testing::Test
         ASSERT_EQ(kq3917e_simulate(0), VI_SUCCESS);
         ASSERT_EQ(kq3917e_init(device.c_str(), 1, 1, &instrSession), VI_SUCCESS);
         snprintf(resourceName, sizeof resourceName, "%s", device.c_str());
-        for (auto [panel, id] : {std::pair{&fticPanel, FTIC}, {&nvmPanel, NVM}}) {
-            if (*panel == 0) {
-                ASSERT_GT(*panel = LoadPanel(0, RESOURCE_FILE, id), 0);
-            }
-        }
+        for (auto [panel, id] : {std::pair{&fticPanel, FTIC}, {&nvmPanel, NVM}})
+            *panel = *panel ? *panel : LoadPanel(0, RESOURCE_FILE, id);
         drvtest::ClearCalls();
         uitest::Activate(); // no popup answers or dialogs left from before
     }
@@ -91,24 +83,13 @@ class MaintenanceTest : public ::testing::Test
         drvtest::ClearCalls();
     }
 
-  public:
-    // As MAIN's SYSTEM button opens it, unless it is open.
-    static void openSystemPanel()
-    {
-        if (configSysPanel == 0) {
-            ASSERT_EQ(uitest::CallCtrlCallback(mainPanel, MAIN_SYSTEM, EVENT_COMMIT), 0);
-            ASSERT_GT(configSysPanel, 0);
-        }
-    }
+    static void press(int c, int event = EVENT_COMMIT) { uitest::CallCtrlCallback(configSysPanel, c, event); }
 
-    static int press(int control, int event = EVENT_COMMIT)
-    {
-        return uitest::CallCtrlCallback(configSysPanel, control, event);
-    }
+    // Chooses a menu item as the user does: its Qt action fires.
+    static void choose(int p, const char *m) { uitest::PanelWidget(p)->findChild<QAction *>(m)->trigger(); }
 
     // A fresh start for the next action: the named operation returns status,
-    // the popups are answered in order (0s skipped),
-    // nothing recorded yet.
+    // the popups are answered in order (0s skipped), nothing recorded yet.
     static void refuse(const std::string &operation, ViStatus status, std::vector<int> answers = {})
     {
         drvtest::ClearRefusals();
@@ -127,14 +108,21 @@ template <typename T = int> T value(int panel, int control)
     return v;
 }
 
+// f(item) for each item, the empty ones left out, joined by `sep`.
+template <typename Items, typename F> std::string joined(const Items &items, const std::string &sep, F f)
+{
+    std::string all;
+    for (const auto &item : items) {
+        const std::string one = f(item);
+        all += all.empty() || one.empty() ? one : sep + one;
+    }
+    return all;
+}
+
 // Integer values of controls joined by blanks.
 inline std::string values(int panel, std::initializer_list<int> controls)
 {
-    std::string all;
-    for (int control : controls) {
-        all += (all.empty() ? "" : " ") + std::to_string(value(panel, control));
-    }
-    return all;
+    return joined(controls, " ", [&](int control) { return std::to_string(value(panel, control)); });
 }
 
 // A control's text, or with an attribute that text attribute of it; with
@@ -148,35 +136,20 @@ inline std::string text(int panel, int control, int attribute = 0)
     return v;
 }
 
-// Chooses a menu item as the user does: its Qt action fires.
-inline void chooseMenuItem(int panel, const char *item)
-{
-    QAction *action = uitest::PanelWidget(panel)->findChild<QAction *>(item);
-    ASSERT_NE(action, nullptr) << item;
-    action->trigger();
-}
-
 // The driver calls so far as "name(arguments)", prefix and the reporters'
 // message look-ups left out, joined by blanks.
 inline std::string calls()
 {
-    std::string text;
-    for (const drvtest::Call &call : drvtest::Calls()) {
-        if (call.name != "kq3917e_error_message") {
-            text += (text.empty() ? "" : " ") + call.name.substr(8) + "(" + call.args + ")";
-        }
-    }
-    return text;
+    return joined(drvtest::Calls(), " ", [](const drvtest::Call &call) {
+        return call.name == "kq3917e_error_message" ? "" : call.name.substr(8) + "(" + call.args + ")";
+    });
 }
 
 // The popups so far (or those of a kind or title) as "title: text", joined by '|'.
 inline std::string popups(const std::string &only = "")
 {
-    std::string text;
-    for (const uitest::PopupRecord &popup : uitest::Popups()) {
-        if (only.empty() || only == popup.kind || only == popup.title) {
-            text += (text.empty() ? "" : "|") + popup.title + ": " + popup.text;
-        }
-    }
-    return text;
+    return joined(uitest::Popups(), "|", [&](const uitest::PopupRecord &popup) {
+        return only.empty() || only == popup.kind || only == popup.title ? popup.title + ": " + popup.text
+                                                                         : "";
+    });
 }
