@@ -48,7 +48,8 @@ TEST_P(TimerTick, CallsTheDriverForOneModeOnly)
     // The chart's points or the histogram's samples, and the first point's value.
     QCPGraph *points = c.open == chart ? plotOn(stripChartPanel, STRIPCHART_CHART)->graph(0) : nullptr;
     const int onOpen = c.open == histo ? histogramCount : points ? points->dataCount() : 0;
-    EXPECT_EQ(std::make_tuple(calls(), singleReadingPending, continuousMode, runMarks(), text(MAIN_READING),
+    EXPECT_EQ(std::make_tuple(calls(), singleReadingPending, continuousMode,
+                              leds({MAIN_CONTINUOUS, MAIN_SINGLE}, ATTR_ACTIVE_MARK), text(MAIN_READING),
                               val(MAIN_TRIG_LEVEL_1), popupTexts(), onOpen,
                               onOpen && points ? points->data()->at(0)->value : lastReading),
               std::make_tuple(c.calls, 0, c.continuousAfter, c.continuousAfter ? "10" : "01",
