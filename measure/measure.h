@@ -75,8 +75,9 @@ int TimerFunction(int panel, int control, int event, void *callbackData, int eve
 // ---- histogram acquisition record (filled by the timer, shown and saved by
 // the histogram panel)
 #define HISTOGRAM_CAPACITY 1000
-// Seconds between timer ticks while a histogram acquisition runs.
-#define ACQUISITION_TICK_INTERVAL 0.001
+// Seconds between timer ticks while a histogram acquisition runs: none, a
+// tick whenever the window has nothing else to do.
+#define ACQUISITION_TICK_INTERVAL 0.0
 #define HISTOGRAM_INTERVALS 10
 
 extern double histogramSamples[HISTOGRAM_CAPACITY];

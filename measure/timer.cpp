@@ -129,9 +129,10 @@ static void fetchContinuousReading(void)
 static double displayTickInterval = 0.0;
 
 // A histogram acquisition takes its samples at the module's pace rather than
-// the display's: still one read per tick, but ticks come every millisecond
-// until it is complete, aborted or its panel closes. Continuous readings and
-// an idle panel keep the display's interval and its low load.
+// the display's: still one read and one redraw per tick, but the next tick
+// comes as soon as the window has handled everything else, until the
+// acquisition is complete, aborted or its panel closes. Continuous readings
+// and an idle panel keep the display's interval and its low load.
 static void paceTicks(void)
 {
     const int acquiring = histogramPanel != 0 && histogramCount >= 0 && histogramCount < histogramSize;

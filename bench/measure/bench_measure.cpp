@@ -6,7 +6,7 @@
 // most 5 %: compare the two arguments), one histogram tick at 1000 samples
 // with its statistics, indicators, graph and drawing (median 2 ms), one strip
 // chart point at full length drawn (1 ms), and a 1000-sample acquisition on
-// the real timer, which ticks every millisecond while it runs (at most 2 s of
+// the real timer, which ticks as fast as the window allows while it runs (at most 2 s of
 // wall time).
 #include "app.h"
 #include "kq3917e.h"

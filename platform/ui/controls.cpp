@@ -219,9 +219,10 @@ int setNumericAttribute(ControlRec &c, int attribute, double v)
         auto *timer = dynamic_cast<TimerControl *>(w);
         if (!timer)
             return UIE_INVALID_ATTRIBUTE;
-        // Whole milliseconds, as the timer counts them; a running timer
-        // starts its new interval at once.
-        if (!(v >= 0.001 && v <= 2147483.0))
+        // Whole milliseconds, as the timer counts them, or 0: a tick whenever
+        // the event loop has nothing else to do. A running timer starts its
+        // new interval at once.
+        if (!(v == 0 || (v >= 0.001 && v <= 2147483.0)))
             return UIE_INVALID_VALUE;
         timer->timer().setInterval(int(std::lround(v * 1000)));
         return UIE_NO_ERROR;

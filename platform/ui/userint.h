@@ -66,7 +66,7 @@ enum {
     ATTR_YNAME = 10,      // graphs, strip charts: caption of the y axis, text
     ATTR_XMAP_MODE = 11,  // graphs: VAL_LINEAR or VAL_LOG x axis
     ATTR_YMAP_MODE = 12,  // graphs: VAL_LINEAR or VAL_LOG y axis
-    ATTR_INTERVAL = 13    // timers: seconds between ticks, double (at least 1 ms)
+    ATTR_INTERVAL = 13    // timers: seconds between ticks, double (0, or at least 1 ms)
 };
 
 // ------------------------------------------------------------ special values
