@@ -8,6 +8,8 @@
 #include "userint.h"
 #include <uctpanels.h>
 
+#include <cmath>
+
 int stripChartPaused(void)
 {
     int paused = 0;
@@ -74,6 +76,13 @@ int stripChartEvent(int panel, int control, int event, void *callbackData, int e
         }
         break;
     }
+    case STRIPCHART_PAUSE:
+        // The line breaks where the pause was: nothing was plotted there.
+        GetCtrlVal(stripChartPanel, STRIPCHART_PAUSE, &on);
+        if (!on) {
+            PlotStripChartPoint(stripChartPanel, STRIPCHART_CHART, stripChartSeconds(), NAN);
+        }
+        break;
     case STRIPCHART_CLEAR:
         startStripChart();
         break;

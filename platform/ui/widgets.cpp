@@ -588,7 +588,10 @@ void PlotArea::saveData()
             break;
         if (timed_)
             text += QByteArray::number(it->key, 'g', QLocale::FloatingPointShortest) + ',';
-        text += QByteArray::number(it->value, 'g', QLocale::FloatingPointShortest) + '\n';
+        // A break in the line (no value there) is an empty value.
+        if (!qIsNaN(it->value))
+            text += QByteArray::number(it->value, 'g', QLocale::FloatingPointShortest);
+        text += '\n';
     }
     if (FILE *file = openChosen(path))
         writeAndClose(file, text);

@@ -135,13 +135,14 @@ TEST_F(Graphs, StripChartPlacesPointsAtTheirTimes)
 }
 
 // A real right click on a plot offers its items; the file comes through the
-// file dialog, its first bytes as written; a file that cannot be opened is
-// said with why; only the strip chart saves its data.
+// file dialog, its first bytes as written (a break in the line is a row
+// without a value); a file that cannot be opened is said with why; only the
+// strip chart saves its data.
 TEST_F(Graphs, RightClickMenuSavesThroughTheFileDialog)
 {
     const QTemporaryDir dir;
     const auto path = [&](const char *f) { return *f == '/' ? f : dir.filePath(f).toStdString(); };
-    for (auto [t, v] : {std::pair{0.0, 1.5}, {0.5, -2.25}, {1.0, 1e-15}})
+    for (auto [t, v] : {std::pair{0.0, 1.5}, {0.5, -2.25}, {0.75, double(NAN)}, {1.0, 1e-15}})
         PlotStripChartPoint(panel, FX_STRIP, t, v);
     const std::string png("\x89PNG", 4);
     // control, item, file chosen in the dialog ("": cancelled), file that appears ("": none), its first bytes
@@ -149,7 +150,8 @@ TEST_F(Graphs, RightClickMenuSavesThroughTheFileDialog)
     const std::tuple<int, const char *, const char *, const char *, std::string> cases[] = {
         {FX_STRIP, "Save Image…", "chart.png", "chart.png", png},
         {FX_STRIP, "Save Image…", "chart", "chart.png", png},
-        {FX_STRIP, "Save Data…", "points.csv", "points.csv", "time_s,value\n0,1.5\n0.5,-2.25\n1,1e-15\n"},
+        {FX_STRIP, "Save Data…", "points.csv", "points.csv",
+         "time_s,value\n0,1.5\n0.5,-2.25\n0.75,\n1,1e-15\n"},
         {FX_STRIP, "Save Data…", "/dev/full", "",
          "File Open Error|Error opening file\n/dev/full: a device, not a regular file"},
         {FX_GRAPH, "Save Data…", nullptr, "", ""}, // no such item
