@@ -10,11 +10,10 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <limits>
 #include <random>
 #include <tuple>
 #include <vector>
 
-const double kNaN = std::numeric_limits<double>::quiet_NaN(), kInf = std::numeric_limits<double>::infinity();
+const double kNaN = NAN, kInf = INFINITY;
 using D = std::vector<double>;
 using I = std::vector<int>;

@@ -4,9 +4,8 @@
 static std::vector<StabilityRow> table(const D &data, int kind, I factors)
 {
     std::vector<StabilityRow> rows(factors.size());
-    const int n = int(data.size()), count = int(factors.size());
-    EXPECT_EQ(StabilityTable(data.data(), n, kind, 1.0, factors.data(), count, rows.data(), nullptr, nullptr),
-              0);
+    EXPECT_EQ(0, StabilityTable(data.data(), int(data.size()), kind, 1.0, factors.data(), int(factors.size()),
+                                rows.data(), nullptr, nullptr));
     return rows;
 }
 

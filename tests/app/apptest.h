@@ -28,9 +28,7 @@
 
 // Over the simulated PXI system, UCT_SIMKIT_CHASSIS's chassis is stood up at
 // the next viOpenDefaultRM after SetUp.
-class AppTest : public ::testing::Test
-{
-  protected:
+struct AppTest : ::testing::Test {
     void SetUp() override;
 };
 

@@ -9,13 +9,11 @@ const std::string kTwo = kA + ",slot=6;" + kB + ",slot=9", kTwoRows = kA + "|6;"
 // Another maker's module and another model, after a GPIB instrument.
 const std::string kOthers = "GPIB0::5::INSTR;PXI2::9::INSTR,vendor=0x1234;PXI2::11::INSTR,model=2";
 
-// PXIi::1::INSTR followed by item, i and end, for i = 1..count.
-static std::string numbered(int count, const char *item, const char *end)
+// PXIi::1::INSTR followed by item, i and end, for i = 1..n.
+static std::string numbered(int n, const char *item, const char *end)
 {
-    std::string text;
-    for (int i = 1; i <= count; i++)
-        text += "PXI" + std::to_string(i) + "::1::INSTR" + item + std::to_string(i) + end;
-    return text;
+    const std::string i = std::to_string(n);
+    return n ? numbered(n - 1, item, end) + "PXI" + i + "::1::INSTR" + item + i + end : "";
 }
 
 struct Situation {

@@ -63,10 +63,8 @@ TEST_F(AppTest, HelpOpensTheFirstFileThatExistsOrSaysWhatIsMissing)
         EXPECT_EQ(popupLines(true), popup.empty() ? std::vector<std::string>{} : std::vector{popup});
     }
     // The manual is left from the last case; a path that does not fit is no path at all.
-    char path[8];
-    EXPECT_EQ(GetProgramFilePath(MANUAL_FILE_NAME, path, sizeof path), UIE_BUFFER_TOO_SMALL);
-    EXPECT_STREQ(path, "");
-    QFile::remove(files[1]);
+    char path[8] = "unset";
+    EXPECT_TRUE(GetProgramFilePath(MANUAL_FILE_NAME, path, sizeof path) == UIE_BUFFER_TOO_SMALL && !*path);
     QDir(program.filePath("manual")).removeRecursively();
     QDir::setCurrent(savedDir);
 }

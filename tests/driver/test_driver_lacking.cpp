@@ -17,13 +17,11 @@ TEST(DriverLibrary, LackingOneOperationIsNamed)
     EXPECT_EQ(session, 0u);
     ViChar text[KQ3917E_MESSAGE_SIZE] = "";
     ASSERT_EQ(kq3917e_error_message(0, KQ3917E_ERROR_LIBRARY_INCOMPLETE, text), VI_SUCCESS);
+    // Start-up reports show the first 80 characters of the text: the name is among them.
     EXPECT_EQ(std::string(text), "The maker's driver library lacks kq3917e_WriteModuleData (libkq3917e.so); "
                                  "only demonstration mode is available.");
-    // Start-up reports show the first 80 characters of the text: the name is among them.
-    EXPECT_LE(std::string(text).find("kq3917e_WriteModuleData") + 23, 80u);
     // The built-in driver answers instead, so the demonstration still works.
     ASSERT_EQ(kq3917e_simulate(1), VI_SUCCESS);
     ViInt16 function = -1;
-    EXPECT_EQ(kq3917e_queryMeasurement(0, &function), VI_SUCCESS);
-    EXPECT_EQ(function, 0);
+    EXPECT_TRUE(kq3917e_queryMeasurement(0, &function) == VI_SUCCESS && function == 0) << function;
 }

@@ -16,8 +16,7 @@ TEST(Callbacks, TheProgramHasEveryCallbackTheResourceFileNames)
     registerMaintenanceCallbacks();
     registerCalibrationCallbacks();
     char why[1024] = "";
-    const int result = CheckResourceFile(resourceFile, UCT_PANELS_FINGERPRINT, why, sizeof why);
-    EXPECT_EQ(result, 0) << why;
+    EXPECT_EQ(CheckResourceFile(resourceFile, UCT_PANELS_FINGERPRINT, why, sizeof why), 0) << why;
 }
 
 int main(int argc, char *argv[])

@@ -65,9 +65,9 @@ TEST(Parser, RefusesWhatNoPanelNeedsAndSaysWhy)
         return "<property name=\"panelTitle\"><string>" + QString(n, 'T') + "</string></property>";
     };
     const QString attribute = " a%1=\"1\"", widget = "<widget class=\"QFrame\"/>", comment = "<!-- x -->",
-                  menu =
-                      page("P%1", "<widget class=\"QMenuBar\" name=\"M%1\"><addaction name=\"A\"/></widget>"),
                   property = "<property name=\"p\"/>";
+    const QString menu =
+        page("P%1", "<widget class=\"QMenuBar\" name=\"M%1\"><addaction name=\"A\"/></widget>");
     // A page without its own size would take the size its layout asks for,
     // here far wider than any bound.
     const QString unsized =
@@ -134,8 +134,7 @@ TEST(Generator, RefusesWhatIsNotARegularFile)
     QProcess gen;
     gen.start(QStringLiteral(UCT_UIRGEN), {fifo, dir.filePath(QStringLiteral("o.h")), dir.filePath("o.inc")});
     ASSERT_TRUE(gen.waitForFinished(20000)) << "uirgen hangs on a FIFO";
-    EXPECT_EQ(gen.exitCode(), 1);
-    EXPECT_TRUE(gen.readAllStandardError().contains("is not a readable regular file"));
+    EXPECT_TRUE(gen.exitCode() == 1 && gen.readAllStandardError().contains("is not a readable regular file"));
 }
 #endif
 
@@ -177,13 +176,11 @@ TEST(Fingerprint, AFileThatDiffersFromTheBuildIsRefusedWithTheDifference)
         ASSERT_TRUE(write(path, source));
         ASSERT_EQ(CheckResourceFile(path, UCT_PANELS_FINGERPRINT, why, sizeof why), 0) << why;
         ASSERT_TRUE(write(path, c.text));
-        const int panel = LoadPanel(0, path, ABOUT);
-        EXPECT_EQ(std::min(panel, 0), *c.why ? UIE_NOT_RESOURCE_FILE : 0) << c.why;
+        const int panel = LoadPanel(0, path, ABOUT), refused = *c.why ? UIE_NOT_RESOURCE_FILE : 0;
         DiscardPanel(panel);
-        EXPECT_EQ(CheckResourceFile(path, UCT_PANELS_FINGERPRINT, why, sizeof why),
-                  *c.why ? UIE_NOT_RESOURCE_FILE : 0);
-        EXPECT_EQ(std::string(why).find(path.toStdString() + c.why), *c.why ? 0u : std::string::npos) << why;
-        EXPECT_EQ(!*why, !*c.why) << why;
+        EXPECT_EQ(std::min(panel, 0), refused) << c.why;
+        EXPECT_EQ(CheckResourceFile(path, UCT_PANELS_FINGERPRINT, why, sizeof why), refused);
+        EXPECT_TRUE(*c.why ? std::string(why).starts_with(path.toStdString() + c.why) : !*why) << why;
     }
 }
 

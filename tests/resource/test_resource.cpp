@@ -71,8 +71,8 @@ TEST(Panels, LoadFitTheScreenAndAgreeWithTheGeneratedConstants)
         ASSERT_EQ(DisplayPanel(panel), 0) << panel;
         ProcessDrawEvents();
         QWidget *window = uitest::PanelWidget(panel)->window();
-        EXPECT_LE(window->width(), 1280 - 10); // what the window frame leaves
-        EXPECT_LE(window->height(), 800 - 60); // what the title bar and the taskbar leave
+        // What the window frame, the title bar and the taskbar leave.
+        EXPECT_TRUE(window->width() <= 1280 - 10 && window->height() <= 800 - 60);
         for (const QWidget *w : window->findChildren<QWidget *>())
             EXPECT_TRUE(showsTextWhole(w)) << w->objectName().toStdString() << " cuts its text";
         std::vector<std::pair<std::string, QRect>> placed;
@@ -157,13 +157,13 @@ TEST(Ranges, ValueControlsOfferExactlyWhatTheModuleAccepts)
         EXPECT_GT(found, 0) << row.names;
     }
     // Module data fields: as many characters as the module keeps per item.
-    uctsim::Module module;
     for (int control : {NVM_DATA_1, NVM_DATA_2, NVM_DATA_3}) {
-        const int length =
-            qobject_cast<QLineEdit *>(uitest::ControlWidget(loaded[NVM], control))->maxLength();
-        EXPECT_EQ(module.confModuleData(1, std::string(length, 'x').c_str()), VI_SUCCESS) << length;
-        EXPECT_EQ(module.confModuleData(1, std::string(length + 1, 'x').c_str()),
-                  KQ3917E_ERROR_TEXT_TOO_LONG);
+        const std::string text(
+            qobject_cast<QLineEdit *>(uitest::ControlWidget(loaded[NVM], control))->maxLength(), 'x');
+        EXPECT_EQ(std::pair(uctsim::Module().confModuleData(1, text.c_str()),
+                            uctsim::Module().confModuleData(1, (text + 'x').c_str())),
+                  std::pair(VI_SUCCESS, KQ3917E_ERROR_TEXT_TOO_LONG))
+            << text.size();
     }
     for (const auto &[number, panel] : loaded)
         DiscardPanel(panel);
@@ -177,17 +177,14 @@ TEST(Keyboard, TabFollowsTheMainPanelsGroupsFromRunAndLeavesAFocusMark)
     const int panel = LoadPanel(0, resourceFile, MAIN);
     ASSERT_EQ(DisplayPanel(panel), 0);
     QApplication::setActiveWindow(uitest::PanelWidget(panel)->window());
-    const QStringList order = QStringLiteral("CONTINUOUS SINGLE ABORT FUNCTION_DOWN FUNCTION_UP COUPLING "
-                                             "IMPEDANCE FILTER SLOPE HYSTERESIS IN1_ATTEN "
-                                             "CHANNEL_COUPLING IN2_ATTEN IN1_TRIG_MODE AUTO_TRIG_FREQ "
-                                             "IN2_TRIG_MODE TRIG_LEVEL_1 TRIG_LEVEL_2 APERTURE "
-                                             "RESOLUTION AVERAGING STANDARD START_ARM_SOURCE STOP_ARM_SOURCE "
-                                             "EXT_ARM_SOURCE EXT_ARM_LEVEL ARM_MODE GATE "
-                                             "CLEAR_COUNTS GATE_OUTPUT DELAY_BUTTON DELAY SYSTEM MATH "
-                                             "HISTOGRAM STRIPCHART STABILITY VERSION ABOUT HELP "
-                                             "SI_DISPLAY LIMIT SAVE_SETUP RECALL_SETUP QUIT CONTINUOUS")
-                                  .split(' ');
-    for (const QString &expected : order) {
+    const QString order =
+        "CONTINUOUS SINGLE ABORT FUNCTION_DOWN FUNCTION_UP COUPLING IMPEDANCE FILTER SLOPE HYSTERESIS "
+        "IN1_ATTEN CHANNEL_COUPLING IN2_ATTEN IN1_TRIG_MODE AUTO_TRIG_FREQ IN2_TRIG_MODE TRIG_LEVEL_1 "
+        "TRIG_LEVEL_2 APERTURE RESOLUTION AVERAGING STANDARD START_ARM_SOURCE STOP_ARM_SOURCE "
+        "EXT_ARM_SOURCE EXT_ARM_LEVEL ARM_MODE GATE CLEAR_COUNTS GATE_OUTPUT DELAY_BUTTON DELAY SYSTEM MATH "
+        "HISTOGRAM STRIPCHART STABILITY VERSION ABOUT HELP SI_DISPLAY LIMIT SAVE_SETUP RECALL_SETUP QUIT "
+        "CONTINUOUS";
+    for (const QString &expected : order.split(' ')) {
         ProcessDrawEvents();
         QWidget *w = QApplication::focusWidget(); // a spin box's editor stands for its spin box
         while (w && !w->objectName().startsWith(QLatin1String("MAIN_")))
@@ -223,7 +220,5 @@ TEST(Texts, ShowWholeInTheTooltip)
 int main(int argc, char *argv[])
 {
     testing::InitGoogleTest(&argc, argv);
-    if (!InitUIRuntime(argc, argv) || model().panels.empty())
-        return 1;
-    return RUN_ALL_TESTS();
+    return InitUIRuntime(argc, argv) && !model().panels.empty() ? RUN_ALL_TESTS() : 1;
 }
