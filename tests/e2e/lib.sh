@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Helpers of the end-to-end scripts: run the real program on an X display
-# (Xvfb, started by the caller through xvfb-run), answer its windows with
+# (Xvfb, started by the caller through scripts/with-xvfb.sh), answer its windows with
 # xdotool as a user would, and save a screenshot of every step.
 #
 # A step script sources this file, calls e2e_init, then e2e_start, and waits
@@ -9,7 +9,7 @@
 # no fixed pauses decide anything). Failures print what was on screen.
 #
 # Environment: UCT_BUILD_DIR (build folder; bin/uct-sfp and simkit/ inside),
-# DISPLAY (set by xvfb-run).
+# DISPLAY (set by scripts/with-xvfb.sh).
 
 set -euo pipefail
 
@@ -21,7 +21,7 @@ E2E_POLL=0.05
 e2e_init() {
     E2E_NAME=$1
     : "${UCT_BUILD_DIR:?UCT_BUILD_DIR must name the build folder}"
-    : "${DISPLAY:?no X display: run under xvfb-run}"
+    : "${DISPLAY:?no X display: run under scripts/with-xvfb.sh}"
     E2E_SHOTS="$UCT_BUILD_DIR/screenshots/e2e"
     E2E_WORK="$UCT_BUILD_DIR/e2e/$E2E_NAME"
     E2E_LOG="$E2E_WORK/simkit.log"
@@ -58,7 +58,10 @@ e2e_start() {
     if [ "${E2E_SIMKIT:-0}" = 1 ]; then
         libs="$UCT_BUILD_DIR/simkit"
     fi
-    (cd "$E2E_WORK" && exec env QT_QPA_PLATFORM=xcb LD_LIBRARY_PATH="$libs" UCT_SIMKIT_LOG="$E2E_LOG" "$@" \
+    # Preferences go to the script's own folder: never the user's, never
+    # another script's running at the same time.
+    (cd "$E2E_WORK" && exec env QT_QPA_PLATFORM=xcb LD_LIBRARY_PATH="$libs" UCT_SIMKIT_LOG="$E2E_LOG" \
+        XDG_CONFIG_HOME="$E2E_WORK/config" "$@" \
         "${E2E_PROGRAM:-$UCT_BUILD_DIR/bin/uct-sfp}") &
     E2E_PID=$!
 }
