@@ -91,3 +91,4 @@ int exitSFP(int panel, int control, int event, void *callbackData, int eventData
 void registerAppCallbacks(void);
 void registerMainPanelCallbacks(void); // panels/main
 void registerMeasureCallbacks(void);   // measure
+void registerProgramCallbacks(void);   // every layer's, as the program runs

@@ -3,7 +3,6 @@
 // 0 normal quit, -1 toolkit or panel failure, -2 no module and no
 // demonstration (see app/README.md).
 #include "app.h"
-#include "maintenance.h"
 #include "measure.h"
 
 #include "userint.h"
@@ -21,12 +20,8 @@ int main(int argc, char *argv[])
     }
     if (InitUIRuntime(argc, argv) == 0)
         return EXIT_STARTUP_FAILED;
-    registerAppCallbacks();
-    registerMainPanelCallbacks();
-    registerMeasureCallbacks();
+    registerProgramCallbacks();
     loadReadingDisplay();
-    registerMaintenanceCallbacks();
-    registerCalibrationCallbacks();
     // The resource file comes first: one that is missing, unreadable, no
     // regular file, too large, or other than the program was built with
     // would fail later with less to say, after the questions of start-up.

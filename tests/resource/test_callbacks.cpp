@@ -2,7 +2,6 @@
 // The program registers a callback under every name the resource file binds
 // (checked as at start-up, which also compares the file with the build's).
 #include "app.h"
-#include "maintenance.h"
 #include "resourcekit.h"
 #include "uctpanels.h"
 
@@ -10,11 +9,7 @@
 
 TEST(Callbacks, TheProgramHasEveryCallbackTheResourceFileNames)
 {
-    registerAppCallbacks();
-    registerMainPanelCallbacks();
-    registerMeasureCallbacks();
-    registerMaintenanceCallbacks();
-    registerCalibrationCallbacks();
+    registerProgramCallbacks();
     char why[1024] = "";
     EXPECT_EQ(CheckResourceFile(resourceFile, UCT_PANELS_FINGERPRINT, why, sizeof why), 0) << why;
 }
