@@ -74,7 +74,8 @@ TEST(Stability, FactorsSpacingFractionalAndBounds)
     for (const auto &[n, kind, spacing, expected] :
          {std::tuple{20, STABILITY_FREQUENCY, STABILITY_OCTAVE, I{1, 2, 4, 8}},
           {41, STABILITY_PHASE, STABILITY_DECADE, I{1, 2, 5, 10, 20}},
-          {9, STABILITY_PHASE, STABILITY_ALL, I{1, 2, 3, 4}}})
+          {10, STABILITY_PHASE, STABILITY_ALL, I{1, 2, 3, 4}},
+          {10, STABILITY_FREQUENCY, STABILITY_ALL, I{1, 2, 3, 4, 5}}})
         EXPECT_EQ(std::vector<int>(f, f + StabilityFactors(n, kind, spacing, f, 40)), expected) << n;
     const double times[] = {0, 1, 2, 3.02, 4.02, 5.02}, readings[] = {10e6 + 1, kNaN, 10e6 - 1};
     double tau0 = 0, spread = 0, y[3], f0 = 0, lo[2], hi[2];
@@ -82,6 +83,7 @@ TEST(Stability, FactorsSpacingFractionalAndBounds)
                   StabilityBounds(1.0, 2, lo, hi) + StabilityBounds(1.0, 200000, lo + 1, hi + 1),
               0);
     EXPECT_TRUE(tau0 == 1.0 && std::fabs(spread - 0.02) < 1e-12) << tau0 << " " << spread;
+    EXPECT_TRUE(StabilitySpacing(times, 2, &tau0, &spread) == 0 && tau0 == 1.0 && spread == 0);
     EXPECT_TRUE(f0 == 10e6 && y[0] == 1e-7 && std::isnan(y[1]) && y[2] == -1e-7);
     for (const auto &[k, low, high] : {std::tuple{0, 0.73700520, 2.40594792}, {1, 0.99841886, 1.00158114}})
         EXPECT_TRUE(std::fabs(lo[k] - low) < 1e-5 && std::fabs(hi[k] - high) < 1e-5) << lo[k] << " " << hi[k];

@@ -68,7 +68,7 @@ TEST_F(Driver, EveryConfIsReadBackByItsQuery)
         TWIN("11,1", confMeasRes(0, 11, 1), queryMeasRes),
         TWIN("2", confStandard(0, 2), queryStandard),
         TWIN("1,1,1,1", confInputConditioning(0, 2, 1, 1, 1, 1), queryInputConditioning, 2),
-        TWIN("2,-150.5,1", confInputTriggering(0, 1, 2, -150.5, 1), queryInputTriggering, 1),
+        TWIN("2,-204,1", confInputTriggering(0, 1, 2, -204.0, 1), queryInputTriggering, 1),
         TWIN("0,1", confInputSlopes(0, 0, 1), queryInputSlopes),
         TWIN("1", confInputHysteresis(0, 2, 1), queryInputHysteresis, 2),
         TWIN("3", confAutoTrigMode(0, 1, 3), queryAutoTrigMode, 1),
@@ -103,9 +103,10 @@ TEST_F(Driver, OperationsTakeTheirTimeOnTheDemonstrationClock)
     const std::tuple<std::function<ViStatus()>, ViStatus, double> table[] = {
         {fetch, KQ3917E_ERROR_NOT_TRIGGERED, 0},
         {read, VI_SUCCESS, 0.0025},
-        // The self-test (answer expects it to succeed), then a level beyond input 1's ±3 V swing.
+        // The self-test (answer expects it to succeed), then a level whose hysteresis band just
+        // touches input 1's 3 V peak: no trigger.
         {[] { return answer(kq3917e_testCounter), VI_SUCCESS; }, VI_SUCCESS, 0.2},
-        {[] { return kq3917e_confInputTriggering(0, 1, 0, 5.0, 0); }, VI_SUCCESS, 0},
+        {[] { return kq3917e_confInputTriggering(0, 1, 0, 2.99, 0); }, VI_SUCCESS, 0},
         {read, KQ3917E_ERROR_NO_TRIGGER, 0.25},
         {[] { return kq3917e_triggerContinuous(0, 1); }, VI_SUCCESS, 0},
         {fetch, KQ3917E_ERROR_NO_TRIGGER, 0.25}};
@@ -146,6 +147,7 @@ TEST_F(Driver, ErrorMessagesForEveryKindOfStatusOnSessionZero)
         {KQ3917E_ERROR_NULL_POINTER, "null"}};
     EXPECT_EQ(kq3917e_queryAperture(0, nullptr), KQ3917E_ERROR_NULL_POINTER);
     EXPECT_EQ(kq3917e_confMeasurement(0, 25), KQ3917E_ERROR_FUNCTION);
+    EXPECT_EQ(kq3917e_confInputSlopes(0, 0, 2), KQ3917E_ERROR_SLOPE); // one input's slope no switch
     for (ViInt16 simulate : {1, 0}) {
         ASSERT_EQ(kq3917e_simulate(simulate), VI_SUCCESS);
         for (auto [status, want] : table) { // the text never written past the message size
