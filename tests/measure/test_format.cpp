@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <span>
 #include <string>
 
@@ -86,12 +85,10 @@ TEST(FormatReading, StaysInsideTheBuffer)
         {NAN, 8, 3, "Na"},
         {1.0, 8, 0, ""}};
     for (const auto &[value, resolution, size, text] : cases) {
-        char buffer[READING_TEXT_SIZE + 8];
-        memset(buffer, 'Z', sizeof buffer);
-        buffer[sizeof buffer - 1] = '\0';
-        formatReadingText(value, 0, resolution, 1, buffer, size);
-        EXPECT_EQ(size ? std::string(buffer) : text, text);
-        EXPECT_EQ(std::string(buffer + size), std::string(sizeof buffer - 1 - size, 'Z')) << size;
+        std::string buffer(READING_TEXT_SIZE + 7, 'Z');
+        formatReadingText(value, 0, resolution, 1, buffer.data(), size);
+        EXPECT_EQ(size ? std::string(buffer.c_str()) : text, text);
+        EXPECT_EQ(std::string(buffer.c_str() + size), std::string(buffer.size() - size, 'Z')) << size;
     }
 }
 

@@ -90,6 +90,13 @@ TEST_F(Histogram, TakesOneSamplePerTickUpToTheSize)
                   std::make_tuple(*low, *high, QCPRange(*low, *high), QCPRange(0, c.samples),
                                   HISTOGRAM_INTERVALS, double(c.count), 0xFF0000u));
     }
+    // Totalizing with the gate closed reads 0 each time, plus the offset:
+    // equal samples have their value as the mode and keep the last run's bars.
+    accepted(
+        {kq3917e_confMeasurement(instrSession, 8), kq3917e_mathCalculation(instrSession, 0, 10, 1, 0, 1)});
+    runHistogram(3, 3);
+    EXPECT_EQ(std::make_pair(shownOn(histogramPanel, HISTO_MODE), bars() != nullptr),
+              std::make_pair(10.0, true));
 }
 
 // Closing stops the acquisition at once; reopening counts 100 taken, so the

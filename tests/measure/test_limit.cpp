@@ -48,6 +48,8 @@ TEST_F(LimitTest, EachReadingPassesOrFailsAboveOrBelow)
         testReadingLimits(c.value);
         EXPECT_EQ(shown(), c.shown) << c.value;
     }
+    press(MAIN_ABORT);
+    EXPECT_EQ(shown(), " 7 3 4") << "the zero reading ABORT shows is not judged";
     on(limitPanel, LIMIT_RESET);
     enter(limitPanel, LIMIT_ENABLE, 0);
     testReadingLimits(100.0);

@@ -139,7 +139,8 @@ TEST_F(Recorder, EndsWithANote)
 
 // Nothing can be written (a file size limit stands in for a full disk): the
 // recording stops with a message that names the file and the rows written,
-// and continuous mode goes on.
+// and continuous mode goes on. A file that cannot be opened: the state
+// names it, with no rows.
 TEST_F(Recorder, FullDeviceStopsTheRecording)
 {
     withFileSizeLimit(1, [&] { record(path("full.csv")); });
@@ -148,6 +149,8 @@ TEST_F(Recorder, FullDeviceStopsTheRecording)
                                 ": the recording stopped after 0 rows.");
     ticks(1);
     EXPECT_EQ(continuousMode, 1);
+    record("/dev/full");
+    EXPECT_EQ(textOn(stripChartPanel, STRIPCHART_RECORD_STATE), "0 rows in /dev/full");
 }
 
 } // namespace
