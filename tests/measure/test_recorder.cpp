@@ -145,6 +145,7 @@ TEST_F(Recorder, FullDeviceStopsTheRecording)
 {
     withFileSizeLimit(1, [&] { record(path("full.csv")); });
     EXPECT_FALSE(shown(STRIPCHART_RECORD));
+    EXPECT_EQ(textOn(stripChartPanel, STRIPCHART_RECORD_STATE), "0 rows in " + path("full.csv"));
     EXPECT_EQ(popupTexts(), "Recording Stopped|Error writing " + path("full.csv") +
                                 ": the recording stopped after 0 rows.");
     ticks(1);

@@ -74,7 +74,10 @@ TEST_F(MainPanelTest, SiDisplayIsRemembered)
     EXPECT_EQ(text(MAIN_READING), "0.000 000 0 ");
     showNoReading();
     EXPECT_EQ(text(MAIN_READING), "----- --- - ");
-    readingDisplay = READING_ENGINEERING; // as a new run starts
+    readingDisplay = READING_ENGINEERING; // as a new run starts, its text in engineering notation
+    showNoReading();
     loadReadingDisplay();
     EXPECT_EQ(readingDisplay, READING_SI);
+    shown(mainPanel);
+    EXPECT_EQ(text(MAIN_READING), "----- --- - ") << "the panel's first focus shows the text in SI";
 }

@@ -118,12 +118,14 @@ TEST_F(MainPanelTest, ValueControlsSendTheirValueAndShowTheModulesOnRefusal)
     QString worked;
     for (auto [control, event, asked, sent, reported] : cases) {
         SCOPED_TRACE(sent);
-        refreshMainPanel();
+        // A refused delay lights its LED again by the module's answer.
+        refreshMainPanel(), SetCtrlVal(mainPanel, MAIN_DELAY_LED, 0);
         const double kept = val(control);
         SetCtrlVal(mainPanel, control, asked);
         if (reported != nullptr) {
             EXPECT_EQ(refusedPress(control, sent, event), reported);
             EXPECT_EQ(val(control), kept);
+            EXPECT_EQ(val<int>(MAIN_DELAY_LED), control == MAIN_DELAY ? 1 : 0);
             SetCtrlVal(mainPanel, control, asked);
         }
         drvtest::ClearCalls(), press(control, event);
